@@ -1,0 +1,103 @@
+#pragma once
+// The single project document: the setup of the open project, its records in time order, the
+// first and last record times and the live instrument state. It parses the instrument's record
+// and current-readings lines, applies the channel, validity and status rules, and reads and
+// writes the project file. File operations return codes (0 success, 1 cannot open or no path,
+// 2 wrong format, 3 write error); the document never shows anything itself.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "project/CurrentState.h"
+#include "project/DocObserver.h"
+#include "project/MeasurementRecord.h"
+#include "project/ProjectSetup.h"
+#include "project/TimeStamp.h"
+
+namespace vg28 {
+
+class Profile;
+class SensorDatabase;
+
+enum FileResult : int { kFileOk = 0, kFileCannotOpen = 1, kFileWrongFormat = 2, kFileWriteError = 3, kFileNoRecords = 4 };
+
+class CProjectDoc {
+public:
+    static constexpr std::uint32_t kMagic = 0x52505845;  // "EXPR"
+    static constexpr std::uint32_t kVersion2 = 0x00030001;
+    static constexpr std::uint32_t kVersion1 = 0x00030000;
+    static constexpr std::size_t kHeaderSize = 8;
+    static constexpr std::size_t kVersion1SetupSize = 1016;
+    static constexpr std::size_t kVersion1RecordSize = 320;
+
+    // programFolder ends with the path separator; the profile holds the project template; the
+    // sensor database converts and marks values. All three outlive the document.
+    CProjectDoc(std::string programFolder, Profile& profile, const SensorDatabase& sensors);
+
+    // Observers (views) and their updates.
+    void AddObserver(DocObserver* observer);
+    void RemoveObserver(DocObserver* observer);
+    void UpdateAllViews(int hint);
+
+    // Project identity.
+    void ResetProject();
+    std::string ProjectName() const;
+    bool HasProject() const { return !ProjectName().empty(); }
+    const std::string& PathName() const { return m_pathName; }
+    void SetPathName(std::string path) { m_pathName = std::move(path); }
+    std::string ProjectFilePath(std::string_view name) const;
+    const std::string& ProgramFolder() const { return m_programFolder; }
+
+    // Record lines and current readings.
+    static bool ParseTimeStamp(std::string_view text, std::size_t& cursor, TimeStamp& out);
+    bool ParseRecordLine(MeasurementRecord& record, std::string_view text, int* modeOut) const;
+    bool AddRecordLine(std::string_view text, int& added);
+    bool ParseCurrentReadings(std::string_view text);
+    void MarkRecord(MeasurementRecord& record) const;
+    void SortRecords();
+    // Inserts a record keeping the time order (the new one usually is the newest) and updates
+    // the first and last times.
+    void InsertRecord(const MeasurementRecord& record);
+
+    // Channel rules and texts.
+    bool IsChannelInUse(const MeasurementRecord* record, int k) const;
+    bool IsValueValid(const MeasurementRecord* record, int k) const;
+    std::string StatusText(const MeasurementRecord& record, int kind) const;
+    static std::string FormatRecordTime(const TimeStamp& time, bool noSeconds);
+    static std::string FormatDuration(int seconds);
+    static std::string FormatCell(const ChannelValue& cell, bool withMark);
+
+    // The project file.
+    int LoadProject(const std::string& path);
+    int SaveProject();
+    int AppendLastRecord();
+
+    // The order of SortRecords: by time stamp, then by the remaining bytes of the record.
+    static bool RecordLess(const MeasurementRecord& a, const MeasurementRecord& b);
+
+    const SensorDatabase& Sensors() const { return m_sensors; }
+    Profile& GetProfile() { return m_profile; }
+
+    // Data (names as the rest of the system knows them).
+    std::uint32_t magic = 0;
+    std::uint32_t version = 0;
+    ProjectSetup setup{};
+    std::vector<MeasurementRecord> records;
+    TimeStamp firstTime{};
+    TimeStamp lastTime{};
+    CurrentState m_rCurState{};
+
+private:
+    void UpdateFirstAndLast();
+
+    std::string m_programFolder;
+    Profile& m_profile;
+    const SensorDatabase& m_sensors;
+    std::string m_pathName;
+    std::vector<DocObserver*> m_observers;
+};
+
+}  // namespace vg28

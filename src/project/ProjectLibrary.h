@@ -1,0 +1,49 @@
+#pragma once
+// The projects in the program folder, behind the project list: list, create, open, delete.
+// All of them work through the one document; messages go to the Operator the caller passes.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vg28 {
+
+class CProjectDoc;
+class Operator;
+
+struct ProjectRow {
+    std::string name;       // file title without ".phj", as the file system names it
+    std::string firstTime;  // FormatRecordTime without seconds; empty without records
+    std::string lastTime;
+};
+
+class ProjectLibrary {
+public:
+    ProjectLibrary(CProjectDoc& doc, Operator& op) : m_doc(doc), m_operator(op) {}
+
+    // Every loadable project of the folder, in the list order; resets the document afterwards.
+    std::vector<ProjectRow> ListProjects();
+    // Rows whose last time is empty first (by name), then by last time descending, ignoring case.
+    static void SortRows(std::vector<ProjectRow>& rows);
+
+    // Returns the file operation code; -1 when nothing was done (empty name, name taken).
+    int NewProject(std::string_view name);
+    int OpenProject(std::string_view name);
+    // Asks "Удалить проект?"; true when the operator confirmed and the files are gone.
+    bool DeleteProject(std::string_view name);
+
+    // A project name that is a plain file name: not empty, not "." or "..", no path separator,
+    // colon or control character.
+    static bool IsValidProjectName(std::string_view name);
+    // The default name of a new project: the local time as YYYYMMDD_hhmm.
+    static std::string DefaultProjectName(int year, int month, int day, int hour, int minute);
+
+    // Shows the file error box for a non-zero code.
+    void ShowFileError(int code, const std::string& path);
+
+private:
+    CProjectDoc& m_doc;
+    Operator& m_operator;
+};
+
+}  // namespace vg28
