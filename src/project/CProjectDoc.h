@@ -3,12 +3,15 @@
 // first and last record times and the live instrument state. It parses the instrument's record
 // and current-readings lines, applies the channel, validity and status rules, and reads and
 // writes the project file. File operations return codes (0 success, 1 cannot open or no path,
-// 2 wrong format, 3 write error); the document never shows anything itself.
+// 2 wrong format, 3 write error); the document never shows anything itself and never notifies
+// its observers on its own: whoever changes it calls UpdateAllViews with the fitting hint.
+// The records are kept sorted by RecordLess; code that changes them in place calls SortRecords.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "project/CurrentState.h"
@@ -22,7 +25,13 @@ namespace vg28 {
 class Profile;
 class SensorDatabase;
 
-enum FileResult : int { kFileOk = 0, kFileCannotOpen = 1, kFileWrongFormat = 2, kFileWriteError = 3, kFileNoRecords = 4 };
+enum FileResult : int {
+    kFileOk = 0,
+    kFileCannotOpen = 1,
+    kFileWrongFormat = 2,
+    kFileWriteError = 3,
+    kFileNoRecords = 4
+};
 
 class CProjectDoc {
 public:
@@ -32,6 +41,9 @@ public:
     static constexpr std::size_t kHeaderSize = 8;
     static constexpr std::size_t kVersion1SetupSize = 1016;
     static constexpr std::size_t kVersion1RecordSize = 320;
+    // Larger files are refused as wrong format instead of exhausting memory (the Windows
+    // program could not hold more than a few million records either).
+    static constexpr std::size_t kMaxRecordCount = std::size_t{1} << 22;
 
     // programFolder ends with the path separator; the profile holds the project template; the
     // sensor database converts and marks values. All three outlive the document.
@@ -51,7 +63,8 @@ public:
     std::string ProjectFilePath(std::string_view name) const;
     const std::string& ProgramFolder() const { return m_programFolder; }
 
-    // Record lines and current readings.
+    // Record lines and current readings. The parsers read only inside text, whatever it holds;
+    // on failure they leave their outputs (and the cursor) untouched.
     static bool ParseTimeStamp(std::string_view text, std::size_t& cursor, TimeStamp& out);
     bool ParseRecordLine(MeasurementRecord& record, std::string_view text, int* modeOut) const;
     bool AddRecordLine(std::string_view text, int& added);
@@ -70,7 +83,10 @@ public:
     static std::string FormatDuration(int seconds);
     static std::string FormatCell(const ChannelValue& cell, bool withMark);
 
-    // The project file.
+    // The project file. LoadProject sorts the records it read (the file stays as it is) and
+    // after a failure leaves the document reset and detached. SaveProject replaces the file only
+    // when the new one is complete. AppendLastRecord never creates a file; it first cuts a torn
+    // record off the end, and rewrites the whole file when it was read in the old format.
     int LoadProject(const std::string& path);
     int SaveProject();
     int AppendLastRecord();
@@ -92,6 +108,9 @@ public:
 
 private:
     void UpdateFirstAndLast();
+    // Moves a last record that is older than its predecessor to its place in the sorted array.
+    void SettleLastRecord();
+    int LoadFile(int fd);
 
     std::string m_programFolder;
     Profile& m_profile;

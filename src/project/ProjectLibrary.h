@@ -1,7 +1,10 @@
 #pragma once
 // The projects in the program folder, behind the project list: list, create, open, delete.
-// All of them work through the one document; messages go to the Operator the caller passes.
+// All of them work through the one document; messages go to the Operator the caller passes,
+// results are the file operation codes. Whenever an operation resets or loads the document it
+// tells the document's observers (hint 0).
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +22,9 @@ struct ProjectRow {
 
 class ProjectLibrary {
 public:
+    // The message for a name that cannot be a project file name.
+    static constexpr int kInvalidNameStringId = 10202;
+
     ProjectLibrary(CProjectDoc& doc, Operator& op) : m_doc(doc), m_operator(op) {}
 
     // Every loadable project of the folder, in the list order; resets the document afterwards.
@@ -26,15 +32,19 @@ public:
     // Rows whose last time is empty first (by name), then by last time descending, ignoring case.
     static void SortRows(std::vector<ProjectRow>& rows);
 
-    // Returns the file operation code; -1 when nothing was done (empty name, name taken).
+    // Returns the file operation code; -1 when nothing was done (empty or invalid name, name
+    // taken). On a failed save the document is left reset, with no project open.
     int NewProject(std::string_view name);
+    // Returns the file operation code; -1 for an invalid name (nothing is done).
     int OpenProject(std::string_view name);
-    // Asks "Удалить проект?"; true when the operator confirmed and the files are gone.
+    // Asks "Удалить проект?"; true when the operator confirmed and the files are gone. Listing
+    // the projects again is the caller's (it resets the document).
     bool DeleteProject(std::string_view name);
 
     // A project name that is a plain file name: not empty, not "." or "..", no path separator,
-    // colon or control character.
+    // colon or control character, short enough for its file names (kMaxNameLength bytes).
     static bool IsValidProjectName(std::string_view name);
+    static constexpr std::size_t kMaxNameLength = 248;  // 255 less "-ag.xml"
     // The default name of a new project: the local time as YYYYMMDD_hhmm.
     static std::string DefaultProjectName(int year, int month, int day, int hour, int minute);
 

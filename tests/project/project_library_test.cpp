@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/StringTable.h"
+#include "platform/FixedText.h"
+#include "platform/Locale.h"
+#include "project/ProjectFixture.h"
+#include "project/ProjectLibrary.h"
+
+namespace vg28::test {
+namespace {
+
+struct LibraryFixture : DocFixture {
+    LibraryFixture() : library(*doc, op) {
+        saved = Locale::Current();
+        Locale::SetCurrent(Locale('.', "%Y-%m-%d", "%H:%M:%S"));
+    }
+    ~LibraryFixture() { Locale::SetCurrent(saved); }
+
+    // A project file with records at the given hours of 2011-01-18 (none: no records).
+    void WriteProject(const std::string& name, std::vector<int> hours) {
+        std::vector<MeasurementRecord> records;
+        for (int hour : hours)
+            records.push_back(MakeRecord(2011, 1, 18, hour, 0, 0));
+        folder.WriteFile(name + ".phj", ProjectFileBytes(ProjectSetup{}, records));
+    }
+
+    RecordingOperator op;
+    ProjectLibrary library;
+    Locale saved;
+};
+
+// Guards against a wrong list order, damaged or foreign files in the list, and the open project
+// staying open after listing.
+TEST(ProjectLibrary, ListShowsLoadableProjectsInListOrder) {
+    LibraryFixture f;
+    f.WriteProject("b-empty", {});
+    f.WriteProject("a-empty", {});
+    f.WriteProject("early", {8, 9});
+    f.WriteProject("late", {12, 10});
+    f.folder.WriteFile("damaged.phj", "EXPR");
+    f.folder.WriteFile("notes.txt", "x");
+    f.folder.WriteFile(".phj", "x");
+    std::filesystem::create_directory(f.folder.File("folder.phj"));
+    ASSERT_EQ(f.library.OpenProject("late"), kFileOk);
+
+    const std::vector<ProjectRow> rows = f.library.ListProjects();
+    std::vector<std::string> names;
+    for (const ProjectRow& row : rows)
+        names.push_back(row.name);
+    EXPECT_EQ(names, std::vector<std::string>({"a-empty", "b-empty", "late", "early"}));
+    EXPECT_EQ(rows[2].firstTime, "2011-01-18  10:00");
+    EXPECT_EQ(rows[2].lastTime, "2011-01-18  12:00");
+    EXPECT_EQ(rows[0].lastTime, "");
+    EXPECT_FALSE(f.doc->HasProject());
+    EXPECT_TRUE(f.doc->records.empty());
+    EXPECT_TRUE(f.op.shown.empty());
+}
+
+// Guards against a case-sensitive comparison of the time texts or a wrong direction.
+TEST(ProjectLibrary, SortRowsComparesLastTimesDescendingIgnoringCase) {
+    std::vector<ProjectRow> rows = {{"x", "", "jan 02"},
+                                    {"b", "", ""},
+                                    {"y", "", "Feb 01"},
+                                    {"a", "", ""},
+                                    {"z", "", "JAN 03"}};
+    ProjectLibrary::SortRows(rows);
+    std::vector<std::string> names;
+    for (const ProjectRow& row : rows)
+        names.push_back(row.name);
+    EXPECT_EQ(names, std::vector<std::string>({"a", "b", "z", "x", "y"}));
+}
+
+// Guards against overwriting an existing project and against a new project not inheriting the
+// last saved setup (without its notes).
+TEST(ProjectLibrary, NewProjectRefusesTakenNamesAndInheritsTheTemplate) {
+    LibraryFixture f;
+    ASSERT_EQ(f.library.NewProject("first"), kFileOk);
+    f.doc->setup.period = 60;
+    CopyText(f.doc->setup.sensorIds[0], "T 1");
+    CopyText(f.doc->setup.notes[0], "leaf");
+    ASSERT_EQ(f.doc->SaveProject(), kFileOk);
+    int added = 0;
+    ASSERT_TRUE(f.doc->AddRecordLine("2011-01-18 10:00:00;S1;1", added));
+    const std::string before = f.folder.ReadFile("first.phj");
+
+    EXPECT_EQ(f.library.NewProject("first"), -1);
+    ASSERT_EQ(f.op.shown.size(), 1u);
+    EXPECT_EQ(f.op.shown[0].stringId, ids::kProjectExists);
+    EXPECT_EQ(f.op.shown[0].text, "Проект с таким именем уже существует!\nУкажите другое имя.");
+    EXPECT_EQ(f.op.shown[0].icon, MessageIcon::Stop);
+    EXPECT_EQ(f.folder.ReadFile("first.phj"), before);
+    EXPECT_EQ(f.doc->ProjectName(), "first");
+    EXPECT_EQ(f.doc->records.size(), 1u);
+
+    ASSERT_EQ(f.library.NewProject("second"), kFileOk);
+    EXPECT_EQ(f.doc->ProjectName(), "second");
+    EXPECT_TRUE(f.doc->records.empty());
+    EXPECT_EQ(f.doc->setup.period, 60);
+    EXPECT_EQ(TextOf(f.doc->setup.sensorIds[0]), "T 1");
+    EXPECT_EQ(TextOf(f.doc->setup.notes[0]), "");
+    EXPECT_EQ(f.folder.ReadFile("second.phj").size(), 5952u);
+}
+
+// Guards against names that escape the program folder or cannot be file names.
+TEST(ProjectLibrary, InvalidNamesAreRefused) {
+    const std::vector<std::string> invalid = {"",          ".",
+                                              "..",        "../x",
+                                              "a/b",       "a\\b",
+                                              "c:x",       std::string("a\0b", 3),
+                                              "tab\there", std::string(249, 'n')};
+    for (const std::string& name : invalid) {
+        SCOPED_TRACE(name);
+        LibraryFixture f;
+        EXPECT_FALSE(ProjectLibrary::IsValidProjectName(name));
+        EXPECT_EQ(f.library.NewProject(name), -1);
+        EXPECT_EQ(f.library.OpenProject(name), -1);
+        EXPECT_FALSE(f.library.DeleteProject(name));
+        EXPECT_EQ(f.folder.Files(), std::vector<std::string>());
+        if (!name.empty()) {
+            ASSERT_EQ(f.op.shown.size(), 1u);
+            EXPECT_EQ(f.op.shown[0].stringId, ProjectLibrary::kInvalidNameStringId);
+            EXPECT_FALSE(f.op.shown[0].text.empty());
+        }
+    }
+    for (const std::string& name :
+         std::vector<std::string>{"20110118_1530", "Проект 1", std::string(248, 'n')})
+        EXPECT_TRUE(ProjectLibrary::IsValidProjectName(name)) << name;
+}
+
+// Guards against file errors not reported, reported with the wrong text, or a project left open
+// after a failure.
+TEST(ProjectLibrary, FileErrorsAreShownWithThePath) {
+    LibraryFixture f;
+    f.folder.WriteFile("bad.phj", std::string("EXPR\x01\x00\x03\x00", 8));
+    EXPECT_EQ(f.library.OpenProject("missing"), kFileCannotOpen);
+    EXPECT_EQ(f.library.OpenProject("bad"), kFileWrongFormat);
+    ASSERT_EQ(f.op.shown.size(), 2u);
+    EXPECT_EQ(f.op.shown[0].stringId, 10007);
+    EXPECT_EQ(f.op.shown[0].text, "Ошибка открытия файла!\n\n" + f.folder.File("missing.phj"));
+    EXPECT_EQ(f.op.shown[0].icon, MessageIcon::Stop);
+    EXPECT_EQ(f.op.shown[1].text,
+              "Ошибка загрузки - неправильный формат!\n\n" + f.folder.File("bad.phj") + "\n");
+    EXPECT_FALSE(f.doc->HasProject());
+
+    f.library.ShowFileError(kFileWriteError, "/x.phj");
+    EXPECT_EQ(f.op.shown.back().text, "Ошибка записи - сохранение файла невозможна!\n\n/x.phj");
+    f.library.ShowFileError(kFileOk, "/x.phj");
+    EXPECT_EQ(f.op.shown.size(), 3u);
+}
+
+// Guards against deleting without confirmation, keeping a deleted project open, closing another
+// open project, or leaving the graph script behind.
+TEST(ProjectLibrary, DeleteAsksAndRemovesProjectAndGraphScript) {
+    LibraryFixture f;
+    f.WriteProject("keep", {10});
+    f.WriteProject("gone", {});
+    f.folder.WriteFile("gone-ag.xml", "<x/>");
+    ASSERT_EQ(f.library.OpenProject("keep"), kFileOk);
+
+    f.op.answer = Answer::No;
+    EXPECT_FALSE(f.library.DeleteProject("gone"));
+    EXPECT_TRUE(f.folder.Exists("gone.phj"));
+    ASSERT_EQ(f.op.shown.size(), 1u);
+    EXPECT_EQ(f.op.shown[0].stringId, ids::kDeleteProject);
+    EXPECT_EQ(f.op.shown[0].text, "Удалить проект?");
+    EXPECT_EQ(f.op.shown[0].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(f.op.shown[0].icon, MessageIcon::Question);
+
+    f.op.answer = Answer::Yes;
+    EXPECT_TRUE(f.library.DeleteProject("gone"));
+    EXPECT_FALSE(f.folder.Exists("gone.phj"));
+    EXPECT_FALSE(f.folder.Exists("gone-ag.xml"));
+    EXPECT_EQ(f.doc->ProjectName(), "keep");
+    EXPECT_EQ(f.doc->records.size(), 1u);
+
+    EXPECT_TRUE(f.library.DeleteProject("keep"));
+    EXPECT_FALSE(f.doc->HasProject());
+    EXPECT_TRUE(f.doc->records.empty());
+    EXPECT_TRUE(f.library.DeleteProject("never-existed"));
+}
+
+// Guards against a two-digit year or missing zero padding in the default name.
+TEST(ProjectLibrary, DefaultNameIsTheLocalTime) {
+    EXPECT_EQ(ProjectLibrary::DefaultProjectName(2011, 1, 18, 15, 30), "20110118_1530");
+    EXPECT_EQ(ProjectLibrary::DefaultProjectName(2026, 12, 7, 0, 5), "20261207_0005");
+}
+
+}  // namespace
+}  // namespace vg28::test
