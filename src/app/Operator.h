@@ -12,8 +12,8 @@ enum class MessageButtons { Ok, YesNo, YesNoCancel, OkCancel };
 enum class Answer { Ok, Cancel, Yes, No };
 
 struct OperatorMessage {
-    int stringId = 0;   // the string table entry the text comes from
-    std::string text;   // UTF-8, arguments already filled in
+    int stringId = 0;  // the string table entry the text comes from
+    std::string text;  // UTF-8, arguments already filled in
     MessageIcon icon = MessageIcon::None;
     MessageButtons buttons = MessageButtons::Ok;
 };

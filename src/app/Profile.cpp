@@ -23,8 +23,10 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
 
 std::string_view Trim(std::string_view text) {
     const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
     return text;
 }
 
@@ -32,7 +34,8 @@ std::vector<std::string> ReadLines(const std::string& path) {
     std::vector<std::string> lines;
     std::ifstream in(path, std::ios::binary);
     if (!in) return lines;
-    const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string content((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
     std::size_t start = 0;
     while (start < content.size()) {
         std::size_t end = content.find('\n', start);
@@ -82,7 +85,8 @@ int HexDigit(char c) {
 
 int Profile::ParseInt(std::string_view value) {
     std::size_t i = 0;
-    while (i < value.size() && static_cast<unsigned char>(value[i]) <= ' ') ++i;
+    while (i < value.size() && static_cast<unsigned char>(value[i]) <= ' ')
+        ++i;
     bool negative = false;
     while (i < value.size() && (value[i] == '+' || value[i] == '-')) {
         if (value[i] == '-') negative = !negative;
@@ -133,7 +137,8 @@ std::optional<std::vector<std::uint8_t>> Profile::DecodeBinary(std::string_view 
         bytes[i] = static_cast<std::uint8_t>(high * 16 + low);
     }
     unsigned checksum = 0;
-    for (std::size_t i = 0; i < size; ++i) checksum += bytes[i];
+    for (std::size_t i = 0; i < size; ++i)
+        checksum += bytes[i];
     if ((checksum & 0xFF) != bytes[size]) return std::nullopt;
     bytes.pop_back();
     return bytes;
@@ -238,7 +243,8 @@ bool Profile::SetValue(std::string_view section, std::string_view key, std::stri
     }
 
     std::string content;
-    for (const std::string& line : lines) content += line + "\r\n";
+    for (const std::string& line : lines)
+        content += line + "\r\n";
     AtomicFile file(m_path);
     return file.Open() && file.Write(content.data(), content.size()) && file.Commit();
 }

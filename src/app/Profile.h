@@ -42,11 +42,15 @@ public:
                      std::size_t size);
 
     // The keys of the system by name.
-    int Get(const ProfileIntKey& key) const { return GetInt(key.section, key.key, key.defaultValue); }
+    int Get(const ProfileIntKey& key) const {
+        return GetInt(key.section, key.key, key.defaultValue);
+    }
     std::string Get(const ProfileTextKey& key) const {
         return GetString(key.section, key.key, key.defaultValue);
     }
-    bool Write(const ProfileIntKey& key, int value) { return WriteInt(key.section, key.key, value); }
+    bool Write(const ProfileIntKey& key, int value) {
+        return WriteInt(key.section, key.key, value);
+    }
     bool Write(const ProfileTextKey& key, std::string_view value) {
         return WriteString(key.section, key.key, value);
     }

@@ -50,7 +50,9 @@ inline constexpr ProfileTextKey kSensorsEditorFile{"SensorsEditor", "File", ""};
 // Sections of the control panel's two lists; their keys are ColumnWidthKey(column).
 inline constexpr const char* kMnemoList1 = "MnemoList1";
 inline constexpr const char* kMnemoList2 = "MnemoList2";
-inline std::string ColumnWidthKey(int column) { return "ColWidth" + std::to_string(column); }
+inline std::string ColumnWidthKey(int column) {
+    return "ColWidth" + std::to_string(column);
+}
 
 }  // namespace keys
 }  // namespace vg28

@@ -19,13 +19,13 @@ public:
 
 // String IDs used by more than one subsystem.
 namespace ids {
-inline constexpr int kModelName = 130;              // "VG-28"
-inline constexpr int kModuleFamily = 131;           // "KWS"
-inline constexpr int kFileErrorBase = 10006;        // + file operation code
+inline constexpr int kModelName = 130;        // "VG-28"
+inline constexpr int kModuleFamily = 131;     // "KWS"
+inline constexpr int kFileErrorBase = 10006;  // + file operation code
 inline constexpr int kProjectExists = 10200;
 inline constexpr int kDeleteProject = 10201;
 inline constexpr int kSensorDatabaseMissing = 10051;
-inline constexpr int kReady = 57345;                // "Готов"
+inline constexpr int kReady = 57345;  // "Готов"
 }  // namespace ids
 
 }  // namespace vg28

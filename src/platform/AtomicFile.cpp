@@ -63,7 +63,9 @@ long long ReadFully(int fd, void* data, std::size_t size) {
 
 AtomicFile::AtomicFile(std::string path) : m_path(std::move(path)) {}
 
-AtomicFile::~AtomicFile() { Discard(); }
+AtomicFile::~AtomicFile() {
+    Discard();
+}
 
 bool AtomicFile::Open() {
     Discard();

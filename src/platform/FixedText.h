@@ -14,7 +14,8 @@ namespace vg28 {
 template <std::size_t N>
 std::string_view TextOf(const char (&array)[N]) {
     const void* nul = std::memchr(array, 0, N);
-    const std::size_t length = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - array) : N;
+    const std::size_t length =
+        nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - array) : N;
     return std::string_view(array, length);
 }
 

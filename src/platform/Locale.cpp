@@ -123,8 +123,12 @@ Locale Locale::FromEnvironment() {
     return result;
 }
 
-const Locale& Locale::Current() { return CurrentLocale(); }
+const Locale& Locale::Current() {
+    return CurrentLocale();
+}
 
-void Locale::SetCurrent(const Locale& locale) { CurrentLocale() = locale; }
+void Locale::SetCurrent(const Locale& locale) {
+    CurrentLocale() = locale;
+}
 
 }  // namespace vg28

@@ -102,7 +102,8 @@ char32_t TextCodec::CodePointOf(unsigned char byte) {
 std::string TextCodec::Cp1251ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() * 2);
-    for (const char c : bytes) AppendUtf8(out, CodePointOf(static_cast<unsigned char>(c)));
+    for (const char c : bytes)
+        AppendUtf8(out, CodePointOf(static_cast<unsigned char>(c)));
     return out;
 }
 

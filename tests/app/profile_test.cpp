@@ -16,11 +16,12 @@ TEST(Profile, ParsesIntegersLikeWin32) {
         const char* text;
         int expected;
     } cases[] = {
-        {"42", 42},      {"  17", 17},     {"-5", -5},        {"+8", 8},         {"0x1F", 31},
-        {"0b101", 5},    {"0o17", 15},     {"12abc", 12},     {"abc", 0},        {"4294967295", -1},
-        {"-0x10", -16},  {"3.9", 3},       {"\t9", 9},        {"0", 0},          {"007", 7},
+        {"42", 42},     {"  17", 17}, {"-5", -5},    {"+8", 8},  {"0x1F", 31},
+        {"0b101", 5},   {"0o17", 15}, {"12abc", 12}, {"abc", 0}, {"4294967295", -1},
+        {"-0x10", -16}, {"3.9", 3},   {"\t9", 9},    {"0", 0},   {"007", 7},
     };
-    for (const Case& c : cases) EXPECT_EQ(Profile::ParseInt(c.text), c.expected) << c.text;
+    for (const Case& c : cases)
+        EXPECT_EQ(Profile::ParseInt(c.text), c.expected) << c.text;
 }
 
 // Guards against a file written by the Windows program not reading here: case, CR LF,
@@ -48,8 +49,9 @@ TEST(Profile, WritesKeepEverythingElse) {
     ASSERT_TRUE(profile.WriteInt("layout", "left", 5));
     ASSERT_TRUE(profile.WriteInt("Layout", "Top", 6));
     ASSERT_TRUE(profile.WriteString("New", "Key", "a\nb"));
-    EXPECT_EQ(folder.ReadFile("t.ini"),
-              "; keep me\r\n[Layout]\r\nleft=5\r\nTop=6\r\n\r\n[Other]\r\nx=y\r\n[New]\r\nKey=a b\r\n");
+    EXPECT_EQ(
+        folder.ReadFile("t.ini"),
+        "; keep me\r\n[Layout]\r\nleft=5\r\nTop=6\r\n\r\n[Other]\r\nx=y\r\n[New]\r\nKey=a b\r\n");
     EXPECT_EQ(profile.Get(keys::kLayoutLeft), 5);
     EXPECT_EQ(profile.Get(keys::kLayoutTop), 6);
     EXPECT_EQ(profile.GetString("new", "KEY"), "a b");
@@ -66,12 +68,9 @@ TEST(Profile, BinaryBlocksWithChecksum) {
         const char* text;
         bool valid;
     } cases[] = {
-        {"as written", "01ABFFAB", true},
-        {"lower case", "01abffab", true},
-        {"bad checksum", "01ABFFAC", false},
-        {"one byte short", "01ABAC", false},
-        {"not hex", "01AGFFAB", false},
-        {"empty", "", false},
+        {"as written", "01ABFFAB", true},    {"lower case", "01abffab", true},
+        {"bad checksum", "01ABFFAC", false}, {"one byte short", "01ABAC", false},
+        {"not hex", "01AGFFAB", false},      {"empty", "", false},
     };
     for (const Case& c : cases) {
         const auto decoded = Profile::DecodeBinary(c.text, 3);

@@ -1,0 +1,133 @@
+#include "app/NetConfig.h"
+
+#include <tinyxml.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "platform/FixedText.h"
+#include "platform/TextCodec.h"
+
+namespace vg28 {
+
+namespace {
+
+// Upper-case letters of CP1251 above 0x7F and their lower-case partners.
+constexpr unsigned char kCyrillicPairs[][2] = {
+    {0x80, 0x90}, {0x81, 0x83}, {0x8A, 0x9A}, {0x8C, 0x9C}, {0x8D, 0x9D},
+    {0x8E, 0x9E}, {0x8F, 0x9F}, {0xA1, 0xA2}, {0xA3, 0xBC}, {0xA5, 0xB4},
+    {0xA8, 0xB8}, {0xAA, 0xBA}, {0xAF, 0xBF}, {0xB2, 0xB3}, {0xBD, 0xBE}};
+
+bool DeclaresLegacyEncoding(const TiXmlDocument& document) {
+    for (const TiXmlNode* node = document.FirstChild(); node; node = node->NextSibling()) {
+        if (const TiXmlDeclaration* declaration = node->ToDeclaration()) {
+            const std::string encoding = declaration->Encoding();
+            if (encoding.empty()) return false;
+            std::string upper;
+            for (const char c : encoding)
+                upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            return upper != "UTF-8" && upper != "UTF8";
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+std::uint16_t NetConfig::ParseAddress(const char* text) {
+    if (!text) return 0;
+    while (*text == ' ' || *text == '\t' || *text == '\r' || *text == '\n')
+        ++text;
+    bool negative = false;
+    if (*text == '-' || *text == '+') negative = *text++ == '-';
+    std::uint32_t value = 0;
+    for (; *text >= '0' && *text <= '9'; ++text)
+        value = value * 10 + static_cast<std::uint32_t>(*text - '0');
+    if (negative) value = 0u - value;
+    return static_cast<std::uint16_t>(value & 0xFFFF);
+}
+
+std::string NetConfig::ToLowerCp1251(std::string_view text) {
+    std::string result(text);
+    for (char& c : result) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte >= 'A' && byte <= 'Z') || (byte >= 0xC0 && byte <= 0xDF)) {
+            c = static_cast<char>(byte + 0x20);
+            continue;
+        }
+        for (const auto& pair : kCyrillicPairs) {
+            if (pair[0] == byte) c = static_cast<char>(pair[1]);
+        }
+    }
+    return result;
+}
+
+int NetConfig::NestingDepth(std::string_view xml) {
+    int depth = 0;
+    int deepest = 0;
+    std::size_t i = 0;
+    while ((i = xml.find('<', i)) != std::string_view::npos) {
+        const std::string_view rest = xml.substr(i);
+        if (StartsWith(rest, "<!--")) {
+            const std::size_t end = xml.find("-->", i + 4);
+            if (end == std::string_view::npos) break;
+            i = end + 3;
+            continue;
+        }
+        if (StartsWith(rest, "<![CDATA[")) {
+            const std::size_t end = xml.find("]]>", i + 9);
+            if (end == std::string_view::npos) break;
+            i = end + 3;
+            continue;
+        }
+        const std::size_t close = xml.find('>', i);
+        if (close == std::string_view::npos) break;
+        if (StartsWith(rest, "</")) {
+            --depth;
+        } else if (!StartsWith(rest, "<?") && !StartsWith(rest, "<!") && xml[close - 1] != '/') {
+            ++depth;
+            if (depth > deepest) deepest = depth;
+        }
+        i = close + 1;
+    }
+    return deepest;
+}
+
+std::vector<NetDevice> NetConfig::ParseNetConfig(std::string_view xml) {
+    std::vector<NetDevice> devices;
+    if (xml.size() > kMaxFileSize || NestingDepth(xml) > kMaxDepth) return devices;
+
+    TiXmlDocument document;
+    document.Parse(std::string(xml).c_str(), nullptr, TIXML_DEFAULT_ENCODING);
+    if (document.Error()) return devices;
+    const TiXmlElement* net = document.FirstChildElement("net");
+    if (!net) return devices;
+    const TiXmlElement* device = net->FirstChildElement("device");
+    const bool legacy = DeclaresLegacyEncoding(document);
+
+    for (; device && devices.size() < kMaxDevices; device = device->NextSiblingElement()) {
+        NetDevice entry;
+        std::string id = device->Attribute("id") ? device->Attribute("id") : "";
+        if (!legacy && TextCodec::IsValidUtf8(id)) id = TextCodec::Utf8ToCp1251(id);
+        CopyText(entry.deviceName, ToLowerCp1251(id));
+        entry.deviceAddress = ParseAddress(device->Attribute("xsaddr"));
+        devices.push_back(entry);
+    }
+    return devices;
+}
+
+std::vector<NetDevice> NetConfig::LoadNetConfig(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return {};
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    if (size < 0 || static_cast<std::size_t>(size) > kMaxFileSize) return {};
+    in.seekg(0);
+    std::string content(static_cast<std::size_t>(size), '\0');
+    in.read(content.data(), size);
+    if (!in) return {};
+    return ParseNetConfig(content);
+}
+
+}  // namespace vg28

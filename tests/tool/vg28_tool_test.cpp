@@ -1,0 +1,142 @@
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "support/TempFolder.h"
+
+namespace vg28 {
+namespace {
+
+struct ToolRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Quote(const std::string& text) {
+    std::string quoted = "'";
+    for (const char c : text) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    return quoted + "'";
+}
+
+class ToolTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const std::string database = std::string(VG28_PROGRAM_DIR) + "/sensors.dat";
+        if (std::filesystem::exists(database))
+            std::filesystem::copy_file(database, folder.File("sensors.dat"));
+    }
+
+    ToolRun Tool(const std::string& arguments) {
+        const std::string errFile = folder.File("stderr.txt");
+        const std::string command = std::string(VG28_PROGRAM_DIR) + "/vg28-tool --folder " +
+                                    Quote(folder.Path()) + " " + arguments + " 2>" + Quote(errFile);
+        ToolRun run;
+        FILE* pipe = ::popen(command.c_str(), "r");
+        char buffer[4096];
+        std::size_t got = 0;
+        while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            run.out.append(buffer, got);
+        const int status = ::pclose(pipe);
+        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        run.err = folder.ReadFile("stderr.txt");
+        std::filesystem::remove(errFile);
+        return run;
+    }
+
+    test::TempFolder folder;
+};
+
+// Guards against the download path losing order or values between the line and the file.
+TEST_F(ToolTest, AddedRecordsComeBackSortedWithExactValues) {
+    ASSERT_EQ(Tool("project new p1").status, 0);
+    ASSERT_EQ(Tool("project add-record p1 '2011-01-18 10:00:00;S1;0.1;S2;-3.25e-7'").status, 0);
+    ASSERT_EQ(Tool("project add-record p1 '2011-01-18 09:00:00;S1;2.5;F:KWS;1'").status, 0);
+    const ToolRun shown = Tool("project show p1 --json");
+    ASSERT_EQ(shown.status, 0) << shown.err;
+    const auto json = nlohmann::json::parse(shown.out);
+    EXPECT_EQ(json["name"], "p1");
+    EXPECT_EQ(json["recordCount"], 2);
+    EXPECT_EQ(json["firstTime"], "2011-01-18 09:00:00");
+    EXPECT_EQ(json["lastTime"], "2011-01-18 10:00:00");
+    EXPECT_TRUE(json["configTime"].is_null());
+    EXPECT_EQ(json["sensorIds"].size(), 49u);
+    EXPECT_EQ(json["sensorIds"][15], "Plug and Play");
+    EXPECT_EQ(json["notes"].size(), 8u);
+    const auto& records = json["records"];
+    EXPECT_EQ(records[0]["time"], "2011-01-18 09:00:00");
+    EXPECT_EQ(records[0]["status"][6], 1);  // "KWS"
+    EXPECT_EQ(records[1]["values"][0][0].get<double>(), 0.1);
+    EXPECT_EQ(records[1]["values"][1][0].get<double>(), -3.25e-7);
+    EXPECT_EQ(records[1]["values"].size(), 49u);
+
+    const ToolRun noRecords = Tool("project show p1 --json --no-records");
+    EXPECT_FALSE(nlohmann::json::parse(noRecords.out).contains("records"));
+}
+
+// Guards against exit statuses that scripts cannot rely on.
+TEST_F(ToolTest, ExitStatusTellsWhatFailed) {
+    ASSERT_EQ(Tool("project new p1").status, 0);
+    folder.WriteFile("broken.phj", "EXPR\x02\x00\x03\x00 short");
+    struct Case {
+        const char* name;
+        std::string arguments;
+        int status;
+        const char* message;
+    } cases[] = {
+        {"no command", "", 64, "no command"},
+        {"unknown command", "frobnicate", 64, "unknown command"},
+        {"unknown option", "project list --frob", 64, "unknown option"},
+        {"missing value", "project show p1 --decimal", 64, "needs a value"},
+        {"line without time", "project add-record p1 'S1;5'", 2, "does not parse"},
+        {"record parse failure", "record parse '2011-13-01 00:00:00'", 2, "does not parse"},
+        {"missing project", "project show nothere", 1, "Ошибка открытия файла!"},
+        {"damaged project", "project show broken", 2, "неправильный формат"},
+        {"duplicate name", "project new p1", 1, "уже существует"},
+        {"delete missing", "project delete nothere", 1, "No project"},
+        {"bad project name", "project new ../evil", 1, ""},
+    };
+    for (const Case& c : cases) {
+        const ToolRun run = Tool(c.arguments);
+        EXPECT_EQ(run.status, c.status) << c.name << "\n" << run.err;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << c.name << "\n" << run.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() + "../evil.phj"));
+}
+
+// Guards against the list, delete and locale options not reaching the core.
+TEST_F(ToolTest, ListDeleteAndLocalizedShow) {
+    ASSERT_EQ(Tool("project new empty").status, 0);
+    ASSERT_EQ(Tool("project new full").status, 0);
+    ASSERT_EQ(Tool("project set full S1=T period=600").status, 0);
+    ASSERT_EQ(Tool("project add-record full '2011-01-18 10:00:00;S1;2.5'").status, 0);
+    const auto list = nlohmann::json::parse(
+        Tool("--date-format %d.%m.%Y --time-format %H:%M:%S project list --json").out);
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0]["name"], "empty");  // projects without records come first
+    EXPECT_EQ(list[1]["name"], "full");
+    EXPECT_EQ(list[1]["last"], "18.01.2011  10:00");
+
+    const ToolRun shown = Tool(
+        "--decimal , --date-format %d.%m.%Y --time-format %H:%M:%S "
+        "project show full");
+    EXPECT_NE(shown.out.find("18.01.2011  10:00:00"), std::string::npos) << shown.out;
+    EXPECT_NE(shown.out.find("Period\t600 s (00:10:00)"), std::string::npos) << shown.out;
+
+    ASSERT_EQ(Tool("project delete full").status, 0);
+    EXPECT_FALSE(folder.Exists("full.phj"));
+    EXPECT_TRUE(folder.Exists("empty.phj"));
+}
+
+}  // namespace
+}  // namespace vg28
