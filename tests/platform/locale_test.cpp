@@ -11,15 +11,11 @@ TEST(Locale, TimeWithoutSecondsDropsFieldAndSeparator) {
         const char* format;
         const char* expected;
     } cases[] = {
-        {"%H:%M:%S", "%H:%M"},
-        {"%T", "%H:%M"},
-        {"%I:%M:%S %p", "%I:%M %p"},
-        {"%r", "%I:%M %p"},
-        {"%H.%M.%S", "%H.%M"},
-        {"%H:%M", "%H:%M"},
-        {"%H:%M:%S %Z", "%H:%M %Z"},
+        {"%H:%M:%S", "%H:%M"}, {"%T", "%H:%M"},    {"%I:%M:%S %p", "%I:%M %p"}, {"%r", "%I:%M %p"},
+        {"%H.%M.%S", "%H.%M"}, {"%H:%M", "%H:%M"}, {"%H:%M:%S %Z", "%H:%M %Z"},
     };
-    for (const Case& c : cases) EXPECT_EQ(Locale::WithoutSeconds(c.format), c.expected) << c.format;
+    for (const Case& c : cases)
+        EXPECT_EQ(Locale::WithoutSeconds(c.format), c.expected) << c.format;
 }
 
 // Guards against formats that ignore the given fields or the locale's patterns.

@@ -56,7 +56,11 @@ TEST(TextCodec, MalformedUtf8BecomesQuestionMarks) {
         {"no CP1251 byte", "\xE4\xB8\xAD", "?"},  // a CJK character
         {"Cyrillic kept", "\xD0\x9F\xD1\x80", "\xCF\xF0"},
         {"micro sign", "\xC2\xB5", "\xB5"},
-        {"degree", "\xC2\xB0" "C", "\xB0" "C"},
+        {"degree",
+         "\xC2\xB0"
+         "C",
+         "\xB0"
+         "C"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(TextCodec::Utf8ToCp1251(c.input), c.expected) << c.name;
