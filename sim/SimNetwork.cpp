@@ -1,0 +1,151 @@
+#include "SimNetwork.h"
+
+#include <algorithm>
+
+#include "platform/Clock.h"
+
+namespace vg28::sim {
+
+namespace {
+
+constexpr int kModemMs = 20;
+
+}  // namespace
+
+SimNetwork::SimNetwork(const SimNetworkConfig& config, Clock& clock)
+    : m_clock(clock), m_config(config), m_faults(config.faultSeed, config.faults) {
+    for (const SimInstrumentConfig& instrument : config.instruments) {
+        m_instruments.push_back(std::make_unique<SimInstrument>(instrument, clock));
+    }
+}
+
+SimInstrument* SimNetwork::FindInstrument(std::string_view name) {
+    for (auto& instrument : m_instruments) {
+        if (instrument->Name() == name) return instrument.get();
+    }
+    return nullptr;
+}
+
+void SimNetwork::Queue(std::string_view bytes, std::int64_t at) {
+    // A line starts when the one before it has been sent: replies never overtake each other.
+    if (!m_queue.empty()) at = std::max(at, m_queue.back().at + m_config.byteMs);
+    for (char c : bytes) {
+        m_queue.push_back({at, static_cast<unsigned char>(c)});
+        at += m_config.byteMs;
+    }
+}
+
+void SimNetwork::Pump() {
+    for (auto& instrument : m_instruments) {
+        instrument->CatchUp();
+        const std::int64_t now = m_clock.MonotonicMs();
+        const std::optional<std::int64_t> due = instrument->NextMonitorAt();
+        if (due && *due <= now) {
+            const std::string prefix =
+                instrument->Name().empty() ? std::string() : ":" + instrument->Name() + ";";
+            Queue(prefix + instrument->TakeMonitorLine(), *due);
+        }
+    }
+}
+
+void SimNetwork::Receive(std::string_view bytes) {
+    Pump();
+    m_input.append(bytes);
+    for (;;) {
+        // "+++" has no CR: the modem takes it as soon as it is complete.
+        if (m_input.compare(0, 3, "+++") == 0) {
+            m_input.erase(0, 3);
+            m_requests.push_back("+++");
+            if (m_config.modem) QueueReplies({{"OK\r", kModemMs}}, {}, "+++");
+            continue;
+        }
+        const std::size_t cr = m_input.find('\r');
+        if (cr == std::string::npos) break;
+        std::string packet = m_input.substr(0, cr);
+        m_input.erase(0, cr + 1);
+        packet.erase(std::remove(packet.begin(), packet.end(), '\n'), packet.end());
+        m_requests.push_back(packet);
+        Dispatch(packet);
+    }
+    // A line that never ends is not kept for ever.
+    if (m_input.size() > 4096) m_input.clear();
+}
+
+void SimNetwork::Dispatch(const std::string& packet) {
+    if (packet.compare(0, 2, "AT") == 0) {
+        if (m_config.modem) QueueReplies({{"OK\r", kModemMs}}, {}, packet);
+        return;
+    }
+    SimInstrument* target = nullptr;
+    std::string request = packet;
+    std::string prefix;
+    if (!packet.empty() && packet[0] == ':') {
+        const std::size_t semicolon = packet.find(';');
+        if (semicolon == std::string::npos) return;
+        const std::string name = packet.substr(1, semicolon - 1);
+        target = name.empty() ? nullptr : FindInstrument(name);
+        request = packet.substr(semicolon + 1);
+        prefix = ":" + name + ";";
+    } else {
+        target = FindInstrument("");
+    }
+    if (!target) return;
+    QueueReplies(target->Handle(request), prefix, packet);
+}
+
+void SimNetwork::QueueReplies(std::vector<SimOutput> outputs, const std::string& prefix,
+                              const std::string& packet) {
+    if (outputs.empty()) return;
+    const std::optional<FaultKind> fault = m_faults.Next();
+    const std::int64_t now = m_clock.MonotonicMs();
+    std::int64_t at = now;
+    std::string noise;
+    if (fault) {
+        switch (*fault) {
+            case FaultKind::Lost:
+                return;
+            case FaultKind::Late:
+                at += SimFaults::kLateMs;
+                break;
+            case FaultKind::Echo:
+                Queue(packet + (packet == "+++" ? "" : "\r"), now);
+                break;
+            case FaultKind::Foreign:
+                Queue(":" + m_config.foreignName + ";" + outputs.front().line, now + kModemMs);
+                break;
+            case FaultKind::Garbage:
+                Queue(m_faults.GarbageLine(), now + kModemMs);
+                break;
+            case FaultKind::Noise:
+                noise = m_faults.NoiseBytes();
+                break;
+        }
+    }
+    for (const SimOutput& output : outputs) {
+        at += output.delayMs;
+        Queue(noise + prefix + output.line, at);
+        noise.clear();
+        at = m_queue.back().at;
+    }
+}
+
+std::optional<std::int64_t> SimNetwork::NextByteAt() {
+    Pump();
+    if (!m_queue.empty()) return m_queue.front().at;
+    std::optional<std::int64_t> next;
+    for (auto& instrument : m_instruments) {
+        const std::optional<std::int64_t> due = instrument->NextMonitorAt();
+        if (due && (!next || *due < *next)) next = due;
+    }
+    return next;
+}
+
+std::optional<unsigned char> SimNetwork::TakeByte() {
+    Pump();
+    if (m_queue.empty() || m_queue.front().at > m_clock.MonotonicMs()) return std::nullopt;
+    const unsigned char byte = m_queue.front().byte;
+    m_queue.pop_front();
+    return byte;
+}
+
+}  // namespace vg28::sim

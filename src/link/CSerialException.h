@@ -1,0 +1,35 @@
+#pragma once
+// The error thrown by the serial port: one system error code (errno here, GetLastError() in the
+// Win32 backend) and its system text. The packet link catches it and turns it into a failure
+// result; its text is never shown to the operator.
+
+#include <cstddef>
+#include <exception>
+#include <string>
+
+namespace vg28 {
+
+class CSerialException : public std::exception {
+public:
+    explicit CSerialException(unsigned long error) : m_error(error) {}
+
+    unsigned long Error() const { return m_error; }
+
+    // Fills buffer (size bytes, always NUL-terminated when size > 0) with the system's text for
+    // the code and sets *helpContext to 0. Returns false, with an empty text, when the system
+    // has no text for it.
+    bool GetErrorMessage(char* buffer, std::size_t size, unsigned* helpContext = nullptr) const;
+
+    // The system text as a string (empty when there is none).
+    std::string Message() const;
+
+    const char* what() const noexcept override { return "CSerialException"; }
+
+    // Throws for the given code; 0 stands for the calling thread's last system error.
+    [[noreturn]] static void Throw(unsigned long error = 0);
+
+private:
+    unsigned long m_error;
+};
+
+}  // namespace vg28

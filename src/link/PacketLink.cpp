@@ -1,0 +1,193 @@
+#include "link/PacketLink.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "link/CSerialException.h"
+#include "link/DebugLog.h"
+#include "platform/Clock.h"
+#include "platform/FixedText.h"
+#include "project/CurrentState.h"
+
+namespace vg28 {
+
+namespace {
+
+constexpr int kPauseMs = 100;
+
+bool IsReplyWordChar(unsigned char c) {
+    return c == ';' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+void ToUpperAscii(std::string& text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+}
+
+// The first L characters of line equal command (L = the command's length).
+bool BeginsWith(std::string_view line, std::string_view command) {
+    return line.size() >= command.size() && line.compare(0, command.size(), command) == 0;
+}
+
+// A text as the log shows it: up to an embedded NUL, as the C string it is.
+std::string Printable(std::string_view text, std::size_t limit) {
+    text = text.substr(0, limit);
+    const std::size_t nul = text.find('\0');
+    return std::string(text.substr(0, nul));
+}
+
+}  // namespace
+
+PacketLink::PacketLink(Clock& clock) : m_clock(clock) {}
+
+PacketLink::~PacketLink() = default;
+
+std::string PacketLink::Address() const {
+    return m_state ? std::string(TextOf(m_state->address)) : std::string();
+}
+
+bool PacketLink::OpenPort(const std::string& portName) {
+    return OpenLine(MakeSerialLine(portName, m_clock));
+}
+
+bool PacketLink::OpenLine(std::unique_ptr<SerialLine> line) {
+    if (!line) return false;
+    ClosePort();
+    LineSettings settings;
+    settings.baudRate = 9600;
+    settings.parity = kParityNone;
+    settings.dataBits = 8;
+    settings.stopBits = kStopOne;
+    settings.flowControl = kFlowNone;
+    SerialTimeouts timeouts;
+    timeouts.ReadIntervalTimeout = 100;
+    timeouts.ReadTotalTimeoutMultiplier = 0;
+    timeouts.ReadTotalTimeoutConstant = 2000;
+    timeouts.WriteTotalTimeoutMultiplier = 2;
+    timeouts.WriteTotalTimeoutConstant = 100;
+    try {
+        line->Open(settings);
+        line->SetDtr();
+        line->SetTimeouts(timeouts);
+    } catch (const CSerialException& error) {
+        // A port left open with partial settings would be talked through by the next connect.
+        DebugLog("OpenPort(%s) failed: %lu", line->Name().c_str(), error.Error());
+        line->Close();
+        return false;
+    }
+    m_line = std::move(line);
+    return true;
+}
+
+void PacketLink::ClosePort() {
+    if (!m_line) return;
+    try {
+        if (m_line->IsOpen()) m_line->ClearDtr();
+    } catch (const CSerialException&) {
+        // The port is closed below whatever DTR did.
+    }
+    m_line->Close();
+}
+
+bool PacketLink::IsOpen() const {
+    return m_line && m_line->IsOpen();
+}
+
+bool PacketLink::SendPacket(std::string_view command) {
+    std::string prefix;
+    const std::string address = Address();
+    if (!address.empty() && !StartsWith(command, "+++") && !StartsWith(command, "AT")) {
+        prefix = ":" + address + ";";
+    }
+    std::size_t written = 0;
+    try {
+        if (!m_line || !m_line->IsOpen()) CSerialException::Throw(EBADF);
+        if (!prefix.empty()) m_line->Write(prefix.data(), prefix.size());
+        written = m_line->Write(command.data(), command.size());
+    } catch (const CSerialException&) {
+        written = 0;
+    }
+    DebugLog("SendPacket(%d) [%s%s]", static_cast<int>(written), prefix.c_str(),
+             Printable(command, kBufferSize - 64).c_str());
+    return written == command.size();
+}
+
+bool PacketLink::RecvPacket(std::string& reply) {
+    reply.clear();
+    bool received = false;
+    try {
+        if (!m_line || !m_line->IsOpen()) CSerialException::Throw(EBADF);
+        for (;;) {
+            unsigned char byte = 0;
+            if (m_line->Read(&byte, 1) == 0) break;
+            if (byte == 0x0A) continue;
+            reply.push_back(static_cast<char>(byte));
+            if (byte == 0x0D || reply.size() >= kMaxLine) {
+                received = true;
+                break;
+            }
+        }
+    } catch (const CSerialException&) {
+        received = false;
+    }
+    if (received && m_state) m_state->lastReplyTime = m_clock.UtcSeconds();
+    DebugLog("RecvPacket(%d) [%s]", received ? 1 : 0, Printable(reply, kLoggedReply).c_str());
+    if (!received) return false;
+    TrimNoise(reply);
+    return CheckAddress(reply, Address());
+}
+
+void PacketLink::TrimNoise(std::string& line) {
+    const std::size_t semicolon = line.find(';');
+    if (semicolon == std::string::npos) return;
+    std::size_t i = semicolon;
+    while (i > 0 && IsReplyWordChar(static_cast<unsigned char>(line[i])))
+        --i;
+    if (i > 0 && !IsReplyWordChar(static_cast<unsigned char>(line[i]))) line.erase(0, i);
+}
+
+bool PacketLink::CheckAddress(std::string& line, std::string_view address) {
+    if (address.empty()) return true;
+    const std::size_t n = address.size();
+    if (line.size() >= n + 2 && line[0] == ':' && line.compare(1, n, address) == 0 &&
+        line[n + 1] == ';') {
+        line.erase(0, n + 2);
+        return true;
+    }
+    // The radio modem answers without an address; any other line is another instrument's.
+    return StartsWith(line, "OK");
+}
+
+bool PacketLink::Transact(std::string_view command, std::string& reply, int attempts,
+                          const char* expected) {
+    reply.clear();
+    if (attempts <= 0) return true;
+    m_clock.SleepMs(kPauseMs);
+    bool obtained = false;
+    for (int attempt = 0; attempt < attempts && !obtained; ++attempt) {
+        SendPacket(command);
+        if (RecvPacket(reply)) {
+            obtained = reply != command || RecvPacket(reply);  // skip a local echo
+        }
+        if (!obtained) m_clock.SleepMs(kPauseMs);
+    }
+    if (!obtained) return false;
+    if (expected && std::strlen(expected) < kBufferSize) return StartsWith(reply, expected);
+    return true;
+}
+
+bool PacketLink::SendExpectEcho(std::string& command, int waitMs) {
+    std::string reply;
+    const bool exchanged = Transact(command, reply, 1);
+    ToUpperAscii(command);
+    ToUpperAscii(reply);
+    if (!exchanged) return false;
+    if (BeginsWith(reply, command)) return true;
+    m_clock.SleepMs(waitMs);
+    std::string second;
+    if (!RecvPacket(second)) return false;
+    return BeginsWith(second, command);
+}
+
+}  // namespace vg28

@@ -1,0 +1,79 @@
+#pragma once
+// The packet link: turns the byte line into CR-terminated command and reply lines. It opens the
+// instrument line with the fixed settings, prefixes each command with the instrument's network
+// address when one is selected, reads one reply line, trims line noise and the address prefix,
+// and retries whole exchanges. Every packet is written to the debug log.
+//
+// The link owns its line. It reads and writes two values of the current document's live state:
+// the instrument address and the last-reply time (none without a document). Failures are
+// results: no operation throws, port errors become false.
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "link/SerialLine.h"
+
+namespace vg28 {
+
+class Clock;
+struct CurrentState;
+
+class PacketLink {
+public:
+    // A reply line holds at most this many characters (the CR included when it fits).
+    static constexpr std::size_t kMaxLine = 2046;
+    // Requests and replies are built in and copied to buffers of this size.
+    static constexpr std::size_t kBufferSize = 2048;
+    // Replies are logged with at most this many characters.
+    static constexpr int kLoggedReply = 479;
+
+    explicit PacketLink(Clock& clock);
+    ~PacketLink();
+    PacketLink(const PacketLink&) = delete;
+    PacketLink& operator=(const PacketLink&) = delete;
+
+    // The live state of the current document (may be null): address and last-reply time.
+    void SetState(CurrentState* state) { m_state = state; }
+    CurrentState* State() const { return m_state; }
+    Clock& GetClock() const { return m_clock; }
+
+    // Opens the named port ("simulator" or a device path) at 9600 baud 8N1 without flow
+    // control, raises DTR and sets the time-outs. False, with the port closed again, when any
+    // step fails.
+    bool OpenPort(const std::string& portName);
+    // Opens an already made line with the same settings (tests, the in-process simulator).
+    bool OpenLine(std::unique_ptr<SerialLine> line);
+    // Lowers DTR and closes the line (the closed line stays until the next open); nothing
+    // when it is closed.
+    void ClosePort();
+    bool IsOpen() const;
+    SerialLine* Line() const { return m_line.get(); }
+
+    // Writes one command (with the address prefix when due). True when all bytes of the
+    // command itself were written.
+    bool SendPacket(std::string_view command);
+    // Reads one reply line, trims noise and checks the address. True for a usable reply.
+    bool RecvPacket(std::string& reply);
+    // Sends and reads with up to attempts tries; a local echo of the command is skipped. With
+    // an expected prefix, the reply must begin with it.
+    bool Transact(std::string_view command, std::string& reply, int attempts,
+                  const char* expected = nullptr);
+    // Sends a setting command and checks that the instrument echoes it. The command is
+    // converted to upper case in place, so a repeated call sends the upper-case form.
+    bool SendExpectEcho(std::string& command, int waitMs);
+
+    // The noise trim and the address check of a received line (address may be empty).
+    static void TrimNoise(std::string& line);
+    static bool CheckAddress(std::string& line, std::string_view address);
+
+private:
+    std::string Address() const;
+
+    Clock& m_clock;
+    std::unique_ptr<SerialLine> m_line;
+    CurrentState* m_state = nullptr;
+};
+
+}  // namespace vg28
