@@ -1,0 +1,69 @@
+#include "graph/ViewerLauncher.h"
+
+#include "app/Operator.h"
+#include "app/Profile.h"
+#include "app/ProfileKeys.h"
+#include "app/StringTable.h"
+#include "graph/GraphScript.h"
+#include "platform/ProcessStart.h"
+#include "project/CProjectDoc.h"
+
+namespace vg28 {
+
+namespace {
+
+constexpr int kNoRecordsId = 10340;  // "Нет записей!"
+constexpr int kViewerFailedId = 10341;  // "Невозможно запустить программу Data Viewer."
+
+}  // namespace
+
+ViewerLauncher::ViewerLauncher(CProjectDoc& doc, Profile& profile, ProcessStart& processes,
+                               Operator& op)
+    : m_doc(doc), m_profile(profile), m_processes(processes), m_operator(op) {}
+
+ViewerCommand ViewerLauncher::CommandFor(const std::string& graphScript,
+                                         const std::string& scriptPath, int manual,
+                                         const std::string& viewerProgram) {
+    ViewerCommand command;
+    const bool host = !graphScript.empty();
+    command.program = host ? kScriptHost : viewerProgram;
+    if (host) {
+        command.parameters = graphScript + " ";
+        command.arguments = ProcessStart::SplitCommandLine(graphScript);
+    }
+    command.parameters += "\"" + scriptPath + "\"";
+    // The path is one argument as it stands, whatever characters its name holds.
+    command.arguments.push_back(scriptPath);
+    if (host && manual == 0) {
+        command.parameters += " update";
+        command.arguments.push_back("update");
+    }
+    return command;
+}
+
+std::string ViewerLauncher::FindViewer(const std::string& programFolder) {
+    return ProcessStart::FindProgram(kViewerProgram, programFolder);
+}
+
+int ViewerLauncher::LaunchViewer(int manual) {
+    if (manual == 0 && m_profile.Get(keys::kGraphPUpdate) == 0) return -1;
+    const int code = WriteGraphScript(m_doc, m_profile.Get(keys::kGraphType));
+    if (code == kFileOk) {
+        const std::string scriptPath =
+            GraphScript::ScriptPathFor(m_doc.ProjectFilePath(m_doc.ProjectName()));
+        std::string viewer = FindViewer(m_doc.ProgramFolder());
+        if (viewer.empty()) viewer = kViewerProgram;
+        const ViewerCommand command =
+            CommandFor(m_profile.Get(keys::kGraphScript), scriptPath, manual, viewer);
+        if (!m_processes.Start(command.program, command.arguments)) {
+            m_operator.Tell(kViewerFailedId, std::string(StringTable::Get(kViewerFailedId)),
+                            MessageIcon::Stop);
+        }
+    } else if (code == kFileNoRecords && manual == 1) {
+        m_operator.Tell(kNoRecordsId, std::string(StringTable::Get(kNoRecordsId)),
+                        MessageIcon::Stop);
+    }
+    return code;
+}
+
+}  // namespace vg28
