@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <nlohmann/json.hpp>
@@ -136,6 +137,63 @@ TEST_F(ToolTest, ListDeleteAndLocalizedShow) {
     ASSERT_EQ(Tool("project delete full").status, 0);
     EXPECT_FALSE(folder.Exists("full.phj"));
     EXPECT_TRUE(folder.Exists("empty.phj"));
+}
+
+// Guards against the instrument commands of the tool not reaching the simulated instrument, or
+// reporting a failed port as success.
+TEST_F(ToolTest, DeviceCommandsAgainstTheSimulator) {
+    const ToolRun info = Tool("device info --port simulator --json");
+    ASSERT_EQ(info.status, 0) << info.err;
+    const auto identity = nlohmann::json::parse(info.out);
+    EXPECT_EQ(identity["model"].get<std::string>().substr(0, 5), "VG-28");
+    EXPECT_GT(identity["firmwareVersion"].get<std::uint32_t>(), 0x01000000u);
+    EXPECT_EQ(identity["moduleModel"].get<std::string>().substr(0, 3), "KWS");
+
+    const auto mode = nlohmann::json::parse(Tool("device mode --port simulator --json").out);
+    EXPECT_EQ(mode["name"], "START");
+    EXPECT_EQ(mode["mode"], 2);
+
+    const auto sensor = nlohmann::json::parse(Tool("device sensor 10 --port simulator --json").out);
+    EXPECT_EQ(sensor["id"], "KWS/AT");
+
+    const ToolRun clock = Tool("device clock --port simulator --json");
+    ASSERT_EQ(clock.status, 0) << clock.err;
+    EXPECT_EQ(nlohmann::json::parse(clock.out)["time"].get<std::string>().size(), 19u);
+
+    const ToolRun data = Tool("device data --port simulator --json");
+    ASSERT_EQ(data.status, 0) << data.err;
+    EXPECT_EQ(nlohmann::json::parse(data.out)["values"].size(), 49u);
+
+    const ToolRun noPort = Tool("device info --port " + folder.File("no-such-tty"));
+    EXPECT_EQ(noPort.status, 1);
+    EXPECT_NE(noPort.err.find("Ошибка подключения к порту"), std::string::npos) << noPort.err;
+    EXPECT_EQ(Tool("device mode fly --port simulator").status, 64);
+}
+
+// Guards against export and graph script commands that write nothing, or the wrong thing,
+// without saying so.
+TEST_F(ToolTest, ExportAndGraphScript) {
+    ASSERT_EQ(Tool("project new p1").status, 0);
+    ASSERT_EQ(Tool("project set p1 S10=KWS/AT").status, 0);
+    EXPECT_EQ(Tool("graph p1").status, 4);  // no records yet
+    ASSERT_EQ(Tool("project add-record p1 '2011-01-18 10:00:00;S10;21.5;F:KWS;1'").status, 0);
+    ASSERT_EQ(Tool("project add-record p1 '2011-01-18 10:30:00;S10;22.5;F:KWS;1'").status, 0);
+
+    const ToolRun exported = Tool("--decimal , export p1 " + Quote(folder.File("out.csv")));
+    ASSERT_EQ(exported.status, 0) << exported.err;
+    const std::string csv = folder.ReadFile("out.csv");
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 3);  // header and two records
+    EXPECT_NE(csv.find("21,5"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\r\n"), std::string::npos);
+
+    const ToolRun graph = Tool("graph p1 --type 1");
+    ASSERT_EQ(graph.status, 0) << graph.err;
+    EXPECT_EQ(graph.out, folder.File("p1-ag.xml") + "\n");
+    EXPECT_NE(folder.ReadFile("p1-ag.xml").find("<?xml version=\"1.0\" encoding=\"UTF-8\" ?>"),
+              std::string::npos);
+
+    EXPECT_EQ(Tool("export p1 " + Quote(folder.File("no/dir/out.csv"))).status, 1);
+    EXPECT_EQ(Tool("export p1 x.csv --view 7").status, 64);
 }
 
 }  // namespace

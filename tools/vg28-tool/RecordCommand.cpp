@@ -18,7 +18,10 @@ void PrintRecord(const CProjectDoc& doc, const MeasurementRecord& record) {
     for (int k = 0; k < kChannelCount; ++k) {
         const ChannelValue& cell = record.values[k];
         if (cell.value == 0.0 && cell.precision == 0 && cell.limitMark == 0) continue;
-        std::cout << 'S' << k + 1 << '\t' << doc.FormatCell(cell, true) << '\n';
+        std::cout << 'S' << k + 1 << '\t'
+                  << (doc.HasProject() ? doc.FormatCell(cell, true)
+                                       : nlohmann::json(cell.value).dump())
+                  << '\n';
     }
     for (int f = 0; f < kStatusCount; ++f) {
         if (record.status[f]) std::cout << kStatusFlagNames[f] << '\t' << record.status[f] << '\n';

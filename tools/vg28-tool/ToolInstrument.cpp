@@ -1,0 +1,40 @@
+#include "ToolInstrument.h"
+
+#include "SimulatorInstall.h"
+#include "app/NetConfig.h"
+#include "app/StringTable.h"
+#include "platform/Clock.h"
+#include "platform/FixedText.h"
+#include "platform/TextCodec.h"
+#include "protocol/ReplyGrammar.h"
+
+namespace vg28::tool {
+
+ToolInstrument::ToolInstrument(ToolContext& context)
+    : m_context(context), m_link(Clock::System()), m_commands(m_link, &context.Doc()) {
+    const auto port = context.Options().Value("--port");
+    m_port = port ? *port : context.GetProfile().Get(keys::kPortDevice);
+    m_link.SetState(&State());
+}
+
+ToolInstrument::~ToolInstrument() {
+    m_link.ClosePort();
+}
+
+bool ToolInstrument::Open() {
+    if (m_port == kSimulatorPortName) sim::InstallSimulator();
+    if (const auto address = m_context.Options().Value("--address")) {
+        // Names in net.xcfg are kept in lower case; the instrument answers to that name.
+        const std::string name = LowerAscii(TextCodec::Utf8ToCp1251(*address));
+        CopyText(State().address, name);
+        for (const NetDevice& device :
+             NetConfig::LoadNetConfig(m_context.Folder() + NetConfig::kFileName)) {
+            if (TextOf(device.deviceName) == name) State().radioAddress = device.deviceAddress;
+        }
+    }
+    if (m_link.OpenPort(m_port)) return true;
+    m_context.Op().Tell(10110, StringTable::FormatInsert(10110, m_port), MessageIcon::Error);
+    return false;
+}
+
+}  // namespace vg28::tool
