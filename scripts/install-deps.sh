@@ -7,6 +7,7 @@ packages=(
     cmake ninja-build g++ make pkg-config
     libtinyxml-dev nlohmann-json3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
+    locales
 )
 
 missing=()
@@ -15,10 +16,16 @@ for package in "${packages[@]}"; do
         missing+=("$package")
     fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
 
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-echo "Installing: ${missing[*]}"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# A locale with a decimal comma, for the tests that check numbers never follow the C locale.
+if ! locale -a 2>/dev/null | grep -qi '^ru_RU\.utf-\?8$'; then
+    $sudo localedef -i ru_RU -f UTF-8 ru_RU.UTF-8
+fi

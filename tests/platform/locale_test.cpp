@@ -1,4 +1,8 @@
 #include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <clocale>
+#include <string>
 
 #include "platform/Locale.h"
 
@@ -37,6 +41,24 @@ TEST(Locale, LocalizeReplacesOnlyTheFirstSeparator) {
     EXPECT_EQ(comma.Delocalize("1,5,2"), "1.5,2");
     const Locale none('\0', "", "");
     EXPECT_EQ(none.DecimalSeparator(), '.');
+}
+
+// Guards against ignoring the user's locale (decimal comma, day-first dates) or changing the
+// process's own C locale while reading it.
+TEST(Locale, ReadsTheEnvironmentWithoutTouchingTheProcessLocale) {
+    const char* old = std::getenv("LC_ALL");
+    const std::string saved = old ? old : "";
+    ::setenv("LC_ALL", "ru_RU.UTF-8", 1);
+    const Locale russian = Locale::FromEnvironment();
+    if (old)
+        ::setenv("LC_ALL", saved.c_str(), 1);
+    else
+        ::unsetenv("LC_ALL");
+    if (russian.DecimalSeparator() == '.') GTEST_SKIP() << "ru_RU.UTF-8 is not installed";
+    EXPECT_EQ(russian.DecimalSeparator(), ',');
+    EXPECT_EQ(russian.FormatDate(2011, 1, 18), "18.01.2011");
+    EXPECT_EQ(russian.FormatTime(9, 5, 7, true), "09:05");
+    EXPECT_STREQ(std::localeconv()->decimal_point, ".");
 }
 
 }  // namespace
