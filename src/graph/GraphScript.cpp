@@ -357,14 +357,7 @@ bool GraphScript::IsPlausibleTime(const TimeStamp& time) {
 }
 
 std::int64_t GraphScript::ScriptTime(const TimeStamp& time) {
-    LocalTime local;
-    local.year = time.year;
-    local.month = time.month;
-    local.day = time.day;
-    local.hour = time.hour;
-    local.minute = time.minute;
-    local.second = time.second;
-    return SecondsFromLocal(local);
+    return time.Seconds();
 }
 
 std::string GraphScript::ScriptText(std::string_view ansi) {

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "platform/CivilTime.h"
+
 namespace vg28 {
 
 struct SystemTime {
@@ -18,5 +20,10 @@ struct SystemTime {
 };
 
 static_assert(sizeof(SystemTime) == 16);
+
+// The time as seconds since 1970-01-01 counted as UTC.
+inline std::int64_t SecondsOf(const SystemTime& t) {
+    return SecondsFromLocal({t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond});
+}
 
 }  // namespace vg28

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <tuple>
 
+#include "platform/CivilTime.h"
+
 namespace vg28 {
 
 static_assert(std::endian::native == std::endian::little,
@@ -42,6 +44,22 @@ struct TimeStamp {
         t.second = static_cast<std::uint8_t>(timeWord >> 16);
         t.zero = static_cast<std::uint8_t>(timeWord >> 24);
         return t;
+    }
+
+    // The time as seconds since 1970-01-01 counted as UTC, so that differences are exact.
+    std::int64_t Seconds() const {
+        return SecondsFromLocal({year, month, day, hour, minute, second});
+    }
+    static TimeStamp FromSeconds(std::int64_t seconds) {
+        const LocalTime t = LocalFromSeconds(seconds);
+        TimeStamp stamp;
+        stamp.year = static_cast<std::uint16_t>(t.year);
+        stamp.month = static_cast<std::uint8_t>(t.month);
+        stamp.day = static_cast<std::uint8_t>(t.day);
+        stamp.hour = static_cast<std::uint8_t>(t.hour);
+        stamp.minute = static_cast<std::uint8_t>(t.minute);
+        stamp.second = static_cast<std::uint8_t>(t.second);
+        return stamp;
     }
 
     // Chronological order of the fields (the trailing zero byte last).
