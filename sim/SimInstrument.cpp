@@ -103,6 +103,7 @@ SimInstrument::SimInstrument(const SimInstrumentConfig& config, Clock& clock)
       m_clock(clock),
       m_mode(config.mode >= 0 && config.mode <= 3 ? config.mode : 1),
       m_offset(config.clockOffset),
+      m_brokenClock(config.brokenClock),
       m_project(config.project),
       m_exact(config.exactTime),
       m_em50Flag(config.em50Flag),
@@ -291,7 +292,8 @@ std::vector<SimOutput> SimInstrument::Handle(std::string_view request) {
         SetMode(mode);
         return Echo(request);
     }
-    if (cmd == "time") return reply("TIME;" + FormatTime(Now()));
+    if (cmd == "time")
+        return reply("TIME;" + (m_brokenClock.empty() ? FormatTime(Now()) : m_brokenClock));
     if (cmd.rfind("time;", 0) == 0) {
         SystemTime t;
         if (ParseInstrumentTime(cmd.substr(5), t)) {
@@ -303,6 +305,7 @@ std::vector<SimOutput> SimInstrument::Handle(std::string_view request) {
             set.minute = t.wMinute;
             set.second = t.wSecond;
             m_offset = SecondsFromLocal(set) - PcLocalSeconds();
+            m_brokenClock.clear();
             if (m_mode == 2) Schedule();
         }
         return Echo(request);

@@ -55,6 +55,8 @@ struct SimInstrumentConfig {
     std::vector<SimSensor> sensors;
     std::optional<SimEm50Config> em50;  // an Em50 logger on the instrument
     int initMs = 3000;                  // how long "init" and the INIT mode last
+    // A clock that has lost its time: "time" reports this text until the clock is set.
+    std::string brokenClock;
 };
 
 // A reply line (CR included) and how long after the request it starts.
@@ -117,6 +119,7 @@ private:
     Clock& m_clock;
     int m_mode;
     std::int64_t m_offset;
+    std::string m_brokenClock;
     std::int64_t m_initEndsMs = 0;
     std::string m_project;
     std::int64_t m_configTime = 0;

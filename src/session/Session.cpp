@@ -1,0 +1,527 @@
+#include "session/Session.h"
+
+#include <cstdlib>
+
+#include "app/Operator.h"
+#include "app/Profile.h"
+#include "app/StringTable.h"
+#include "graph/ViewerLauncher.h"
+#include "link/DebugLog.h"
+#include "link/SerialLine.h"
+#include "platform/Clock.h"
+#include "platform/FixedText.h"
+#include "platform/TextCodec.h"
+#include "project/CProjectDoc.h"
+#include "protocol/ReplyGrammar.h"
+#include "session/Em50ClockControl.h"
+#include "session/SessionText.h"
+#include "session/Shell.h"
+
+namespace vg28 {
+
+namespace {
+
+constexpr int kTextConnecting = 57346;  // "Соединение"
+constexpr int kTextWith = 57348;        // " с "
+constexpr int kTextPleaseWait = 57347;  // "Пожалуйста, подождите"
+constexpr int kMsgNoAnswer = 10029;
+constexpr int kMsgClockDiffers = 10030;
+constexpr int kMsgTimeSynchronized = 10032;
+constexpr int kMsgWrongModel = 10065;
+constexpr int kMsgDownloaded = 10066;
+constexpr int kMsgNewerFirmware = 10068;
+constexpr int kMsgNoNewData = 10118;
+constexpr int kMsgAutoDownloadOn = 10124;
+constexpr int kMsgNoRecordsYet = 10125;
+
+bool IsValidStamp(const TimeStamp& t) {
+    return t.year != 0 && IsPlausibleDate(t.year, t.month, t.day, t.hour, t.minute, t.second);
+}
+
+}  // namespace
+
+Session::Session(const SessionServices& services)
+    : m_doc(services.doc),
+      m_sensors(services.sensors),
+      m_profile(services.profile),
+      m_operator(services.op),
+      m_shell(services.shell),
+      m_clock(services.clock),
+      m_devices(services.devices),
+      m_em50(services.em50),
+      m_viewer(services.viewer),
+      m_ownLink(services.link ? nullptr : std::make_unique<PacketLink>(services.clock)),
+      m_link(services.link ? *services.link : *m_ownLink),
+      m_commands(m_link, &services.doc) {
+    m_link.SetState(&m_doc.m_rCurState);
+    // A mode the instrument reports on its own is taken as it is, without asking.
+    m_commands.SetModeChangeHandler(
+        [this](int mode, bool fromUser) { ChangeMode(mode, fromUser); });
+    m_portName = m_profile.Get(keys::kPortDevice);
+}
+
+Session::~Session() = default;
+
+CurrentState& Session::State() {
+    return m_doc.m_rCurState;
+}
+
+const CurrentState& Session::State() const {
+    return m_doc.m_rCurState;
+}
+
+bool Session::OpenPort() {
+    if (m_lineFactory) return m_link.OpenLine(m_lineFactory(m_portName));
+    return m_link.OpenPort(m_portName);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Status bar
+
+void Session::SetStatusText(int id) {
+    m_shell.SetStatusText(SessionText(id));
+}
+
+void Session::ShowSearchProgress(int textId, int range, const std::string& suffix) {
+    m_shell.ShowSearchProgress(SessionText(textId) + suffix, range);
+    m_progressPosition = 0;
+    SetSearchProgress(1);
+}
+
+void Session::SetSearchProgress(int position) {
+    if (position <= m_progressPosition) return;
+    m_progressPosition = position;
+    m_shell.SetSearchProgress(position);
+}
+
+void Session::HideSearchProgress() {
+    m_shell.HideSearchProgress();
+    m_progressPosition = 0;
+    SetStatusText(ids::kReady);
+}
+
+std::string Session::SearchText() const {
+    return SessionText(kTextWith) + TextCodec::Cp1251ToUtf8(TextOf(State().address));
+}
+
+void Session::NoAnswer() {
+    Disconnect(false);
+    m_operator.Tell(kMsgNoAnswer, SessionText(kMsgNoAnswer), MessageIcon::Error);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Window life
+
+void Session::OnCreate() {
+    UpdateTitle();
+    UpdateLinkIndicator();
+    m_portName = m_profile.Get(keys::kPortDevice);
+    m_showStartWindow = m_profile.Get(keys::kStartUpShow) != 0;
+    m_startAction = m_profile.Get(keys::kStartUpAction);
+    m_autoDownload = m_profile.Get(keys::kConnectPDownload) != 0;
+    m_shell.SetTickPeriod(kFirstTickMs);
+}
+
+void Session::OnDestroy() {
+    m_shell.SetTickPeriod(0);
+    m_profile.Write(keys::kStartUpShow, m_showStartWindow ? 1 : 0);
+    m_profile.Write(keys::kStartUpAction, m_startAction);
+    m_profile.Write(keys::kConnectPDownload, m_autoDownload ? 1 : 0);
+}
+
+bool Session::OnClose() {
+    Disconnect(true);
+    return !State().connected;
+}
+
+void Session::RunStartAction(int action) {
+    switch (action) {
+        case 0:
+            ChooseProject(true);
+            break;
+        case 1:
+            ChooseProject(false);
+            break;
+        case 2:
+            Connect();
+            break;
+        default:
+            break;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The state machine
+
+void Session::SetStep(int step) {
+    if (!m_link.IsOpen()) return;
+    CurrentState& s = State();
+    if (step == 2 || step == 3) s.synchronized = false;
+    s.step = step;
+    if (step == 0) {
+        s.searching = false;
+        s.searchTicks = 0;
+    } else if (!s.searching) {
+        if (!s.connected || m_clock.UtcSeconds() - s.lastReplyTime >= kBusyStaleSeconds) {
+            s.searching = true;
+            s.searchTicks = 0;
+        }
+    }
+    s.triesLimit = kTriesLimit;
+    s.tries = 0;
+}
+
+void Session::OnTimer() {
+    if (m_firstTick) {
+        m_shell.SetTickPeriod(0);
+        bool run = true;
+        if (m_showStartWindow) {
+            const std::optional<StartChoice> choice = m_shell.RunStartWindow(m_startAction);
+            if (choice) {
+                m_startAction = choice->action;
+                m_showStartWindow = !choice->dontShowAgain;
+            } else {
+                run = false;
+            }
+        } else {
+            m_startAction = 2;
+        }
+        m_shell.SetTickPeriod(kTickMs);
+        m_firstTick = false;
+        if (run) RunStartAction(m_startAction);
+    }
+    if (m_busy > 0) return;
+    if (!m_link.IsOpen()) {
+        if (m_shell.HasSearchProgress()) HideSearchProgress();
+        return;
+    }
+    BusyScope busy(*this);
+    m_disconnectRequested = false;
+    CurrentState& s = State();
+    const Outcome outcome = s.searching ? SearchTick() : RunStep(s.step);
+    if (m_disconnectRequested) {
+        Disconnect(false);
+    } else if (outcome == Outcome::Success) {
+        s.tries = 0;
+    } else {
+        FailureAccounting();
+    }
+}
+
+void Session::FailureAccounting() {
+    CurrentState& s = State();
+    const int limit = s.searching ? kSearchLimit : s.triesLimit;
+    ++s.tries;
+    if (s.tries < limit) return;
+    if (s.searching) {
+        HideSearchProgress();
+        NoAnswer();
+        return;
+    }
+    // Enough failures in a row: look for the instrument again, keeping the count of tries.
+    s.searching = true;
+    s.searchTicks = 0;
+    ShowSearchProgress(kTextConnecting, kSearchLimit, SearchText());
+}
+
+Session::Outcome Session::SearchTick() {
+    CurrentState& s = State();
+    if (!m_shell.HasSearchProgress())
+        ShowSearchProgress(kTextConnecting, kSearchLimit, SearchText());
+    SetSearchProgress(s.searchTicks % kSearchLimit);
+    ++s.searchTicks;
+
+    if (s.tries % kRedialEvery == 0) {
+        if (!m_commands.ModemConnect()) return Outcome::Failure;
+        // A dial that worked counts as a try, so the next tick pings instead of dialling again.
+        ++s.tries;
+        return Outcome::Success;
+    }
+    if (!m_commands.ModemPing()) return Outcome::Failure;
+    DropLinesWhile("OK");
+    int mode = 0;
+    if (!m_commands.QueryMode(mode)) return Outcome::Failure;
+    if (mode == 0) return Outcome::Success;  // still starting: keep searching
+
+    if (s.step != 7) s.deviceMode = mode;
+    s.searching = false;
+    s.searchTicks = 0;
+    HideSearchProgress();
+    s.connected = true;
+    UpdateLinkIndicator();
+    m_shell.RefreshControlPanel();
+    return Outcome::Success;
+}
+
+void Session::DropLinesWhile(const char* prefix) {
+    // Each read waits up to the line's time-out; a line that is not an echo ends the drain.
+    for (;;) {
+        std::string line;
+        if (!m_commands.ReadLine(line)) return;
+        if (!StartsWith(line, prefix)) return;
+    }
+}
+
+Session::Outcome Session::RunStep(int step) {
+    switch (step) {
+        case 0:
+            return StepIdle();
+        case 1:
+            return StepIdentify();
+        case 2:
+            return StepSynchronize(true);
+        case 3:
+            return StepSynchronize(false);
+        case 4:
+        case 5:
+            return StepDownload(step);
+        case 6:
+        case 9:
+            return StepNextRecordTime(false);
+        case 7:
+            return StepSendMode();
+        case 8:
+            return StepSetClock();
+        default:
+            // A step the machine does not know: back to idle rather than spinning on it.
+            SetStep(0);
+            return Outcome::Success;
+    }
+}
+
+Session::Outcome Session::StepIdle() {
+    if (m_shell.HasSearchProgress()) HideSearchProgress();
+    CurrentState& s = State();
+    if (!s.connected || !s.synchronized) return Outcome::Success;
+    if (s.deviceMode == 1) {
+        if (!m_shell.IsControlPanelActive() || !m_doc.HasProject()) return Outcome::Success;
+        // Every failed poll costs one silent tick before the next poll.
+        if (s.tries % 2 == 1) return Outcome::Failure;
+        return m_commands.QueryCurrentData() ? Outcome::Success : Outcome::Failure;
+    }
+    if (s.deviceMode == 2 && m_doc.HasProject()) {
+        std::int64_t t = 0;
+        if (s.m_rNextRecordTime.wYear > 1900) {
+            t = SecondsOf(s.m_rNextRecordTime) + s.clockOffset - SecondsFromLocal(m_clock.Local());
+        }
+        if (t > 2) return Outcome::Success;
+        if (m_autoDownload) {
+            RequestDownload(false);
+        } else {
+            SetStep(6);
+        }
+        return Outcome::Success;
+    }
+    return Outcome::Success;
+}
+
+bool Session::Em50Present() const {
+    return m_em50 && m_em50->Em50Present();
+}
+
+Session::Outcome Session::ClockOutcome(bool forceEm50) {
+    if (!Em50Present()) return Outcome::Success;
+    return m_em50->SyncEm50Clock(forceEm50) ? Outcome::Success : Outcome::Failure;
+}
+
+Session::Outcome Session::StepIdentify() {
+    CurrentState& s = State();
+    if (!s.connected) return Outcome::Success;
+    if (!m_commands.SetMonitor(0) || !m_commands.QueryRecordState()) return Outcome::Failure;
+
+    std::string info;
+    std::size_t cursor = 0;
+    std::string model;
+    std::uint32_t version = 0;
+    std::string identification;
+    if (!m_commands.QueryInfo(info) ||
+        !ParseDeviceInfo(info, cursor, model, version, identification)) {
+        return Outcome::Failure;
+    }
+    const bool ourModel = StartsWith(model, StringTable::Get(ids::kModelName));
+    if (!ourModel) {
+        m_operator.Tell(kMsgWrongModel, SessionText(kMsgWrongModel), MessageIcon::Error);
+        m_disconnectRequested = true;
+    }
+    if ((version & ~std::uint32_t{0xFF}) > kNewestKnownFirmware) {
+        m_operator.Tell(kMsgNewerFirmware, SessionText(kMsgNewerFirmware), MessageIcon::None);
+    }
+    CopyText(s.deviceId, identification);
+    s.firmwareVersion = version;
+    if (!ourModel) return Outcome::Success;
+
+    if (cursor < info.size()) {
+        std::string moduleModel;
+        std::uint32_t moduleVersion = 0;
+        std::string moduleIdentification;
+        if (ParseDeviceInfo(info, cursor, moduleModel, moduleVersion, moduleIdentification) &&
+            StartsWith(moduleModel, StringTable::Get(ids::kModuleFamily))) {
+            CopyText(s.moduleId, moduleIdentification);
+            s.moduleVersion = moduleVersion;
+        }
+    }
+
+    SetStep(2);
+    SystemTime instrument;
+    if (!m_commands.QueryClock(instrument)) return Outcome::Failure;
+    if (!IsPlausibleDate(instrument.wYear, instrument.wMonth, instrument.wDay, instrument.wHour,
+                         instrument.wMinute, instrument.wSecond)) {
+        m_commands.SetClock();
+        s.clockOffset = 0;
+        return ClockOutcome(true);
+    }
+    const std::int64_t difference = SecondsFromLocal(m_clock.Local()) - SecondsOf(instrument);
+    s.clockOffset = static_cast<int>(difference);
+    DebugLog("Time difference: %d sec", s.clockOffset);
+    if (std::llabs(difference) < 60) return ClockOutcome(false);
+    if (!m_operator.Ask(kMsgClockDiffers, SessionText(kMsgClockDiffers))) return Outcome::Success;
+    m_commands.SetClock();
+    s.clockOffset = 0;
+    return ClockOutcome(true);
+}
+
+Session::Outcome Session::StepSynchronize(bool decideDownload) {
+    CurrentState& s = State();
+    if (!s.connected) return Outcome::Success;
+    SetStatusText(kTextPleaseWait);
+    const bool synchronized = m_shell.RunSynchronization();
+    if (!decideDownload) SetStatusText(ids::kReady);
+    SetStep(0);
+    if (!synchronized) {
+        if (decideDownload) SetStatusText(ids::kReady);
+        m_disconnectRequested = true;
+        return Outcome::Success;
+    }
+    CheckSensorsRegistered();
+    const bool polled = m_commands.QueryCurrentData();
+    if (decideDownload) UpdateTitle();
+    UpdateLinkIndicator();
+    m_shell.RefreshControlPanel();
+    if (decideDownload) {
+        m_shell.RefreshRecordTable();
+        if (m_autoDownload) {
+            RequestDownload(false);
+        } else {
+            SetStep(6);
+        }
+        SetStatusText(ids::kReady);
+    }
+    return polled ? Outcome::Success : Outcome::Failure;
+}
+
+bool Session::ReadOneRecord() {
+    std::string line;
+    bool arrived = false;
+    for (int i = 0; i < 3 && !arrived; ++i)
+        arrived = m_commands.ReadLine(line);
+    if (!arrived) return false;
+    const std::size_t semicolon = line.find(';');
+    if (semicolon == std::string::npos) return false;
+    const std::string_view text = std::string_view(line).substr(semicolon + 1);
+    // A line that is no record, or a stale one the project already holds, is not trusted: the
+    // next selection starts again after the last record the project has.
+    MeasurementRecord record{};
+    if (!m_doc.ParseRecordLine(record, text, nullptr)) return false;
+    if (!m_doc.records.empty() && !(m_doc.lastTime < record.time)) return false;
+    int added = 0;
+    return m_doc.AddRecordLine(text, added);
+}
+
+Session::Outcome Session::StepDownload(int step) {
+    CurrentState& s = State();
+    if (!m_doc.HasProject() || !s.connected || !s.synchronized) return Outcome::Success;
+    TimeStamp from{};
+    if (IsValidStamp(m_doc.lastTime)) from = TimeStamp::FromSeconds(m_doc.lastTime.Seconds() + 1);
+
+    s.downloadCount = 0;
+    if (!m_commands.SelectRecordsFrom(from, s.downloadCount)) {
+        m_commands.QueryRecordState();
+        return Outcome::Failure;
+    }
+    bool ok = true;
+    if (s.downloadCount > 0) {
+        if (s.downloadCount == 1 && m_doc.setup.em50 == 0) {
+            ok = ReadOneRecord();
+        } else {
+            SetStatusText(kTextPleaseWait);
+            ok = m_shell.RunSynchronization();
+            if (ok) SetStatusText(ids::kReady);
+        }
+    } else if (step != 5) {
+        if (m_doc.records.empty()) {
+            m_operator.Tell(kMsgNoRecordsYet, SessionText(kMsgNoRecordsYet),
+                            MessageIcon::Information);
+        } else if (m_autoDownload) {
+            m_operator.Tell(kMsgAutoDownloadOn,
+                            SessionTextWithNumber(kMsgAutoDownloadOn,
+                                                  static_cast<long long>(m_doc.records.size())),
+                            MessageIcon::Information);
+        } else {
+            m_operator.Tell(kMsgNoNewData, SessionText(kMsgNoNewData), MessageIcon::Information);
+        }
+    }
+    m_doc.UpdateAllViews(kHintRecords);
+    m_shell.RefreshControlPanel();
+    if (!ok) {
+        m_commands.QueryRecordState();
+        return Outcome::Failure;
+    }
+    return StepNextRecordTime(step == 4);
+}
+
+Session::Outcome Session::StepNextRecordTime(bool announce) {
+    CurrentState& s = State();
+    SystemTime next{};
+    const bool ok = m_commands.QueryNextRecordTime(next);
+    if (ok) {
+        s.m_rNextRecordTime = next;
+        DebugLog("m_pProjectDoc->m_rCurState.m_rNextRecordTime = %04d-%02d-%02d %02d:%02d:%02d",
+                 next.wYear, next.wMonth, next.wDay, next.wHour, next.wMinute, next.wSecond);
+        m_doc.UpdateAllViews(kHintRecords);
+        m_shell.RefreshControlPanel();
+        SetStep(0);
+        if (s.downloadCount > 0 && m_viewer) m_viewer->LaunchViewer(0);
+    } else {
+        SetStep(6);
+    }
+    if (announce) {
+        m_operator.Tell(kMsgDownloaded, SessionTextWithNumber(kMsgDownloaded, s.downloadCount),
+                        MessageIcon::Information);
+    }
+    return ok ? Outcome::Success : Outcome::Failure;
+}
+
+Session::Outcome Session::StepSendMode() {
+    CurrentState& s = State();
+    if (!m_commands.SetMode(s.deviceMode)) return Outcome::Failure;
+    DropLinesWhile("MODE");
+    s.m_rNextRecordTime = SystemTime{};
+    Outcome outcome = Outcome::Success;
+    if (s.deviceMode == 2) {
+        SystemTime next{};
+        if (m_commands.QueryNextRecordTime(next)) {
+            s.m_rNextRecordTime = next;
+            m_doc.UpdateAllViews(kHintRecords);
+        } else {
+            outcome = Outcome::Failure;
+        }
+    }
+    m_shell.RefreshControlPanel();
+    SetStep(0);
+    return outcome;
+}
+
+Session::Outcome Session::StepSetClock() {
+    CurrentState& s = State();
+    m_commands.SetClock();
+    if (!m_commands.QueryNextRecordTime(s.m_rNextRecordTime)) return Outcome::Failure;
+    m_doc.UpdateAllViews(kHintRecords);
+    if (Em50Present() && !m_em50->SyncEm50Clock(true)) return Outcome::Failure;
+    SetStep(0);
+    m_operator.Tell(kMsgTimeSynchronized, SessionText(kMsgTimeSynchronized),
+                    MessageIcon::Information);
+    s.clockOffset = 0;
+    return Outcome::Success;
+}
+
+}  // namespace vg28

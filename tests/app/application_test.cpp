@@ -1,0 +1,145 @@
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/Application.h"
+#include "app/Operator.h"
+#include "platform/FakeClock.h"
+#include "platform/FixedText.h"
+#include "project/CProjectDoc.h"
+#include "support/TempFolder.h"
+
+namespace vg28 {
+namespace {
+
+class RecordingOperator final : public Operator {
+public:
+    Answer Show(const OperatorMessage& message) override {
+        shown.push_back(message);
+        return Answer::Ok;
+    }
+    std::vector<OperatorMessage> shown;
+};
+
+struct AppFixture {
+    test::TempFolder program;
+    test::TempFolder locks;
+    FakeClock clock;
+    RecordingOperator op;
+
+    AppFixture() {
+        std::filesystem::copy_file(std::string(VG28_PROGRAM_DIR) + "/sensors.dat",
+                                   program.File("sensors.dat"));
+    }
+};
+
+// Guards against the settings and log files not following the program's own name and folder.
+TEST(Application, FilesBesideTheProgramNamedAfterIt) {
+    struct Case {
+        const char* program;
+        const char* settings;
+        const char* log;
+    } cases[] = {
+        {"vg28-terminal", "vg28-terminal.ini", "vg28-terminal.log"},
+        {"Y.exe", "Y.ini", "Y.log"},
+        {"arbo.lux.bin", "arbo.lux.ini", "arbo.lux.log"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.program);
+        AppFixture f;
+        Application app(f.op, f.clock);
+        ASSERT_TRUE(app.InitInstance(f.program.File(c.program), f.locks.Path()));
+        EXPECT_EQ(app.ProgramFolder(), f.program.Path());
+        EXPECT_EQ(app.SettingsPath(), f.program.File(c.settings));
+        EXPECT_EQ(app.LogPath(), f.program.File(c.log));
+        EXPECT_EQ(app.AppFilePath("Demo", ".phj"), f.program.File("Demo.phj"));
+        EXPECT_EQ(app.AppFilePath("net.xcfg", ""), f.program.File("net.xcfg"));
+        EXPECT_EQ(app.AppFilePath("", ".ini"), f.program.File(".ini"));
+        ASSERT_NE(app.Doc(), nullptr);
+        EXPECT_EQ(&app.Doc()->GetProfile(), &app.GetProfile());
+        EXPECT_EQ(app.Doc()->ProjectFilePath("p"), f.program.File("p.phj"));
+        EXPECT_GT(app.Sensors().Count(), 0u);
+        EXPECT_TRUE(f.op.shown.empty());
+    }
+}
+
+// Guards against a second copy starting while the first runs, and against the lock outliving
+// the copy that held it.
+TEST(Application, SingleInstance) {
+    AppFixture f;
+    Application first(f.op, f.clock);
+    ASSERT_TRUE(first.InitInstance(f.program.File("vg28-terminal"), f.locks.Path()));
+    EXPECT_TRUE(f.locks.Exists("Arbolux28.lock"));
+    Application second(f.op, f.clock);
+    EXPECT_FALSE(second.InitInstance(f.program.File("vg28-terminal"), f.locks.Path()));
+    EXPECT_EQ(second.Doc(), nullptr);
+    EXPECT_TRUE(f.op.shown.empty());  // silently
+    first.ExitInstance();
+    EXPECT_EQ(first.Doc(), nullptr);
+    Application third(f.op, f.clock);
+    EXPECT_TRUE(third.InitInstance(f.program.File("vg28-terminal"), f.locks.Path()));
+}
+
+// Guards against start-up going on without a usable sensor database, or failing without its
+// message, or keeping the lock after failing.
+TEST(Application, SensorDatabaseMissingOrDamaged) {
+    struct Case {
+        const char* name;
+        bool present;
+        std::string bytes;
+    } cases[] = {
+        {"missing", false, ""},
+        {"empty", true, ""},
+        {"wrong magic", true, std::string(64, 'x')},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AppFixture f;
+        std::filesystem::remove(f.program.File("sensors.dat"));
+        if (c.present) f.program.WriteFile("sensors.dat", c.bytes);
+        Application app(f.op, f.clock);
+        EXPECT_FALSE(app.InitInstance(f.program.File("vg28-terminal"), f.locks.Path()));
+        ASSERT_EQ(f.op.shown.size(), 1u);
+        EXPECT_EQ(f.op.shown[0].stringId, 10051);
+        EXPECT_EQ(f.op.shown[0].text,
+                  "База датчиков отсутствует или повреждена!\nПожалуйста, переустановите "
+                  "программу.");
+        EXPECT_EQ(f.op.shown[0].icon, MessageIcon::Error);
+        EXPECT_EQ(app.Doc(), nullptr);
+        EXPECT_EQ(app.Sensors().Count(), 0u);
+        Application next(f.op, f.clock);
+        f.program.WriteFile("sensors.dat", "");
+        std::filesystem::copy_file(std::string(VG28_PROGRAM_DIR) + "/sensors.dat",
+                                   f.program.File("sensors.dat"),
+                                   std::filesystem::copy_options::overwrite_existing);
+        EXPECT_TRUE(next.InitInstance(f.program.File("vg28-terminal"), f.locks.Path()));
+    }
+}
+
+// Guards against the device list and the viewer probe not being taken from the program folder.
+TEST(Application, DeviceListAndViewerProbe) {
+    AppFixture f;
+    f.program.WriteFile("net.xcfg",
+                        R"(<net><device id="GH 1" xsaddr="12"/><device id="gh 2"/></net>)");
+    f.program.WriteFile("plotvane", "#!/bin/sh\n");
+    ::chmod(f.program.File("plotvane").c_str(), 0755);
+    Application app(f.op, f.clock);
+    ASSERT_TRUE(app.InitInstance(f.program.File("vg28-terminal"), f.locks.Path()));
+    ASSERT_EQ(app.Devices().size(), 2u);
+    EXPECT_EQ(std::string(TextOf(app.Devices()[0].deviceName)), "gh 1");
+    EXPECT_EQ(app.Devices()[0].deviceAddress, 12);
+    EXPECT_EQ(app.Devices()[1].deviceAddress, 0);
+    EXPECT_TRUE(app.ViewerRegistered());
+
+    AppFixture bare;
+    Application plain(bare.op, bare.clock);
+    ASSERT_TRUE(plain.InitInstance(bare.program.File("vg28-terminal"), bare.locks.Path()));
+    EXPECT_TRUE(plain.Devices().empty());
+}
+
+}  // namespace
+}  // namespace vg28

@@ -1,0 +1,135 @@
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "support/TempFolder.h"
+
+namespace vg28 {
+namespace {
+
+struct ToolRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class ToolConnectTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::copy_file(std::string(VG28_PROGRAM_DIR) + "/sensors.dat",
+                                   folder.File("sensors.dat"));
+    }
+
+    ToolRun Tool(const std::string& arguments) {
+        const std::string errFile = folder.File("stderr.txt");
+        const std::string command = std::string(VG28_PROGRAM_DIR) + "/vg28-tool --folder '" +
+                                    folder.Path() + "' " + arguments + " 2>'" + errFile + "'";
+        ToolRun run;
+        FILE* pipe = ::popen(command.c_str(), "r");
+        char buffer[4096];
+        std::size_t got = 0;
+        while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            run.out.append(buffer, got);
+        const int status = ::pclose(pipe);
+        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        run.err = folder.ReadFile("stderr.txt");
+        return run;
+    }
+
+    test::TempFolder folder;
+};
+
+const char* kTwoDevices = R"(<net><device id="Greenhouse 1" xsaddr="12"/><device id="gh2"/></net>)";
+
+// Guards against the device list of the tool differing from the file's rules (lower case,
+// address 0 when missing) or an absent file not giving an empty list.
+TEST_F(ToolConnectTest, DevicesListsTheRadioNetwork) {
+    ToolRun run = Tool("devices --json");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(nlohmann::json::parse(run.out), nlohmann::json::array());
+    folder.WriteFile("net.xcfg", kTwoDevices);
+    run = Tool("devices --json");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto list = nlohmann::json::parse(run.out);
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0]["name"], "greenhouse 1");
+    EXPECT_EQ(list[0]["address"], 12);
+    EXPECT_EQ(list[1]["name"], "gh2");
+    EXPECT_EQ(list[1]["address"], 0);
+    run = Tool("devices");
+    EXPECT_EQ(run.out, "greenhouse 1\t12\ngh2\t0\n");
+}
+
+// Guards against connect picking an instrument by itself on a radio network, and against the
+// live state printed after identification missing its members.
+TEST_F(ToolConnectTest, ConnectRefusesWithoutAnInstrumentThenIdentifies) {
+    folder.WriteFile("net.xcfg", kTwoDevices);
+    ToolRun run = Tool("connect --port simulator");
+    EXPECT_EQ(run.status, 64);
+    EXPECT_NE(run.err.find("greenhouse 1"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("gh2"), std::string::npos) << run.err;
+    EXPECT_TRUE(run.out.empty());
+
+    std::filesystem::remove(folder.File("net.xcfg"));
+    run = Tool("connect --port simulator --json");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto state = nlohmann::json::parse(run.out);
+    EXPECT_EQ(state["connected"], true);
+    EXPECT_EQ(state["deviceId"], "VG28-00115");
+    EXPECT_EQ(state["firmwareVersion"], 0x01000205);
+    EXPECT_EQ(state["moduleId"], "KWS-00042");
+    EXPECT_EQ(state["moduleVersion"], 0x01020003);
+    EXPECT_EQ(state["deviceMode"], 2);
+    EXPECT_EQ(state["clockOffset"], 0);
+    EXPECT_TRUE(state.contains("m_rNextRecordTime"));
+    EXPECT_EQ(state["step"], 2);
+}
+
+// Guards against the real serial path: vg28-sim on a pseudo-terminal with its clock two
+// minutes behind; the tool finds it, identifies it and keeps the clock as told.
+TEST_F(ToolConnectTest, ConnectThroughPseudoTerminal) {
+    const std::string linkPath = folder.File("ttyVG28");
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::dup2(out[1], 1);
+        ::close(out[0]);
+        ::execl(VG28_SIM_PROGRAM, "vg28-sim", "--link", linkPath.c_str(), "--mode", "MANUAL",
+                "--clock-offset", "-120", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    std::string printed;
+    char c = 0;
+    while (::read(out[0], &c, 1) == 1 && c != '\n')
+        printed += c;
+    ::close(out[0]);
+    ASSERT_EQ(printed.rfind("/dev/", 0), 0u) << printed;
+
+    const ToolRun run = Tool("connect --port '" + linkPath + "' --keep-clock");
+    ::kill(child, SIGTERM);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("deviceId\tVG28-00115\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("deviceMode\t1 MANUAL\n"), std::string::npos) << run.out;
+    const std::size_t offset = run.out.find("clockOffset\t");
+    ASSERT_NE(offset, std::string::npos);
+    const int seconds = std::stoi(run.out.substr(offset + 12));
+    EXPECT_GE(seconds, 119);
+    EXPECT_LE(seconds, 121);
+    EXPECT_NE(run.err.find("Синхронизировать время?"), std::string::npos) << run.err;
+}
+
+}  // namespace
+}  // namespace vg28
