@@ -49,7 +49,8 @@ std::uint32_t SimEm50::RawFor(int type, std::uint32_t time) const {
         case 159: {  // temperature (12 bits) and humidity (8 bits)
             const double t = 18.0 + 6.0 * daily + noise;
             const auto tRaw = static_cast<std::uint32_t>((t + 39.55) / 0.04) & 0xFFF;
-            const auto hRaw = static_cast<std::uint32_t>(60.0 - 15.0 * daily + 4.0 * noise) & 0xFF;
+            // About 50-80 % relative humidity through the day.
+            const auto hRaw = static_cast<std::uint32_t>(115.0 - 25.0 * daily + 6.0 * noise) & 0xFF;
             return hRaw << 12 | tRaw;
         }
         case 186: {  // wind direction, gust and speed
@@ -59,12 +60,13 @@ std::uint32_t SimEm50::RawFor(int type, std::uint32_t time) const {
             return (speed & 0x3FF) << 20 | (gust & 0x3FF) << 10 | (direction & 0x1FF) << 1;
         }
         case 187:
-        case 189:  // rain counter
-            return static_cast<std::uint32_t>(h % 4);
-        case 222: {  // leaf wetness: two counters and a wetness reading
+        case 189:  // cumulative rain tips (16 bits, wrapping): one tip every half hour
+            return static_cast<std::uint32_t>(time / 1800) & 0xFFFF;
+        case 222: {  // leaf wetness: two cumulative minute counters (11 bits) and the wetness
             const std::uint32_t wet = static_cast<std::uint32_t>(440 + 100 * (noise + 0.5));
-            return wet << 22 | static_cast<std::uint32_t>(h % 60) << 11 |
-                   static_cast<std::uint32_t>(h % 120);
+            const std::uint32_t wetMinutes = (time / 600) & 0x7FF;
+            const std::uint32_t dryMinutes = (time / 1200) & 0x7FF;
+            return wet << 22 | dryMinutes << 11 | wetMinutes;
         }
         case 250: {  // pyranometer, zero at night
             const double light = std::max(0.0, daily) * 500.0 + (daily > 0 ? 10.0 * noise : 0.0);
@@ -162,11 +164,16 @@ std::vector<std::string> SimEm50::Handle(std::string_view command, std::int64_t 
         m_handing = true;
         return HandOut();
     }
-    if (command == "ack") {
-        if (m_handing && m_position < m_readings.size()) ++m_position;
+    if (command == "ack" || command == "nack") {
+        if (!m_handing) {
+            // Nothing handed out yet: start with the first reading not downloaded.
+            m_position = m_committed;
+            m_handing = true;
+        } else if (command == "ack" && m_position < m_readings.size()) {
+            ++m_position;
+        }
         return HandOut();
     }
-    if (command == "nack") return HandOut();
     if (command == "dump -write") {
         if (m_handing) m_committed = std::min(m_readings.size(), m_position + 1);
         m_handing = false;

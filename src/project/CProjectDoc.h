@@ -7,6 +7,7 @@
 // its observers on its own: whoever changes it calls UpdateAllViews with the fitting hint.
 // The records are kept sorted by RecordLess; code that changes them in place calls SortRecords.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -75,6 +76,17 @@ public:
     // the first and last times.
     void InsertRecord(const MeasurementRecord& record);
 
+    // Em50 logger readings (CProjectDocEm50.cpp). FindRecord scans from the newest record:
+    // kFindExact finds the record of the same date and minute, kFindPredecessor the newest one
+    // more than 59 s older; -1 when none. AddEm50Data merges one decoded reading (seconds since
+    // 2000-01-01 on the logger's clock, values of channels 17-36) into the record of its minute
+    // or appends a new one; it always returns 1.
+    static constexpr int kFindExact = 0;
+    static constexpr int kFindPredecessor = 1;
+    static constexpr int kEm50ValueCount = 20;
+    int FindRecord(std::uint32_t dateWord, std::uint32_t timeWord, int mode) const;
+    int AddEm50Data(std::uint32_t time, const std::array<double, kEm50ValueCount>& values);
+
     // Channel rules and texts.
     bool IsChannelInUse(const MeasurementRecord* record, int k) const;
     bool IsValueValid(const MeasurementRecord* record, int k) const;
@@ -85,8 +97,9 @@ public:
 
     // The project file. LoadProject sorts the records it read (the file stays as it is) and
     // after a failure leaves the document reset and detached. SaveProject replaces the file only
-    // when the new one is complete. AppendLastRecord never creates a file; it first cuts a torn
-    // record off the end, and rewrites the whole file when it was read in the old format.
+    // when the new one is complete. AppendLastRecord never creates a file without its header; it
+    // first cuts a torn record off the end, and rewrites the whole file when it was read in
+    // the old format or when an earlier append failed (so that no record stays missing).
     int LoadProject(const std::string& path);
     int SaveProject();
     int AppendLastRecord();
@@ -111,12 +124,16 @@ private:
     // Moves a last record that is older than its predecessor to its place in the sorted array.
     void SettleLastRecord();
     int LoadFile(int fd);
+    int AppendToFile();
 
     std::string m_programFolder;
     Profile& m_profile;
     const SensorDatabase& m_sensors;
     std::string m_pathName;
     std::vector<DocObserver*> m_observers;
+    // An append failed: the file lacks a record that memory holds, so the next append writes
+    // the whole file instead.
+    bool m_fileBehind = false;
 };
 
 }  // namespace vg28

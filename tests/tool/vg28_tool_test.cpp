@@ -31,7 +31,7 @@ std::string Quote(const std::string& text) {
 }
 
 class ToolTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         const std::string database = std::string(VG28_PROGRAM_DIR) + "/sensors.dat";
         if (std::filesystem::exists(database))
@@ -194,6 +194,37 @@ TEST_F(ToolTest, ExportAndGraphScript) {
 
     EXPECT_EQ(Tool("export p1 " + Quote(folder.File("no/dir/out.csv"))).status, 1);
     EXPECT_EQ(Tool("export p1 x.csv --view 7").status, 64);
+}
+
+// Guards against the unattended job losing or duplicating records, or writing anything when a
+// question comes and the policy says to stop.
+TEST_F(ToolTest, SyncTakesTheInstrumentsProjectAndRecordsOnce) {
+    const ToolRun first = Tool("sync - --port simulator --json");
+    ASSERT_EQ(first.status, 0) << first.err;
+    const auto result = nlohmann::json::parse(first.out);
+    EXPECT_EQ(result["result"], 3);
+    const std::string project = result["project"];
+    ASSERT_FALSE(project.empty());
+    const int downloaded = result["recordsAdded"];
+    EXPECT_GT(downloaded, 0);
+    const auto shown =
+        nlohmann::json::parse(Tool("project show " + Quote(project) + " --json").out);
+    EXPECT_EQ(shown["recordCount"], downloaded);
+    const std::string before = folder.ReadFile(project + ".phj");
+
+    // The same instrument again: its configuration is known, its records are all there.
+    const ToolRun again = Tool("sync " + Quote(project) + " --port simulator --json");
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(nlohmann::json::parse(again.out)["recordsAdded"], 0);
+    EXPECT_EQ(folder.ReadFile(project + ".phj"), before);
+
+    // A PC project of another name: the question ends the run and the file stays as it was.
+    ASSERT_EQ(Tool("project new other").status, 0);
+    const std::string other = folder.ReadFile("other.phj");
+    const ToolRun refused = Tool("sync other --port simulator --ask-fails");
+    EXPECT_NE(refused.status, 0);
+    EXPECT_EQ(folder.ReadFile("other.phj"), other);
+    EXPECT_EQ(Tool("sync other --pc-wins --ask-fails --port simulator").status, 64);
 }
 
 }  // namespace

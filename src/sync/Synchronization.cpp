@@ -1,0 +1,131 @@
+#include "sync/Synchronization.h"
+
+#include "app/Operator.h"
+#include "app/StringTable.h"
+#include "link/DebugLog.h"
+#include "platform/FixedText.h"
+#include "platform/TextCodec.h"
+#include "project/CProjectDoc.h"
+#include "project/DocObserver.h"
+#include "project/ProjectLibrary.h"
+#include "protocol/InstrumentCommands.h"
+#include "sensors/SensorDatabase.h"
+#include "sync/SyncDialogDriver.h"
+#include "sync/SyncWorker.h"
+
+namespace vg28 {
+
+namespace {
+
+constexpr int kModeStart = 2;
+
+// The instrument's name as the operator can read it: control characters shown as '?'.
+std::string Printable(std::string_view cp1251) {
+    std::string text(cp1251);
+    for (char& c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) c = '?';
+    }
+    return TextCodec::Cp1251ToUtf8(text);
+}
+
+// Applies a finished run; true when the project may be used.
+bool ApplyDone(SyncEnvironment& env, const SyncWorker& worker) {
+    CProjectDoc& doc = env.doc;
+    if (worker.DatabaseChanged()) {
+        env.sensors.ReplaceAll(worker.WorkingDatabase().Records());
+        if (!env.sensors.Save(env.sensorsPath)) DebugLog("Sync: sensor database not saved");
+    }
+    if (worker.InstrumentWinsParameters() || worker.ApplyToDocument() ||
+        doc.m_rCurState.step == 9) {
+        doc.setup = worker.WorkingCopy();
+        if (doc.SaveProject() != kFileOk) {
+            doc.ResetProject();
+            doc.UpdateAllViews(kHintAll);
+            if (env.op.Ask(ids::kSyncSaveFailed,
+                           std::string(StringTable::Get(ids::kSyncSaveFailed)),
+                           MessageIcon::Question))
+                env.commands.ClearProject();
+            // With the document reset there is no project to go on with either way.
+            return false;
+        }
+        doc.UpdateAllViews(kHintAll);
+    }
+    doc.m_rCurState.synchronized = true;
+    return true;
+}
+
+}  // namespace
+
+bool CheckProjectSensorsRegistered(SyncEnvironment& env) {
+    for (const auto& id : env.doc.setup.sensorIds) {
+        const std::string_view text = TextOf(id);
+        if (text.empty() || text == kPlugAndPlay) continue;
+        if (!env.sensors.FindById(text)) {
+            env.op.Tell(ids::kSyncSensorsMissing,
+                        std::string(StringTable::Get(ids::kSyncSensorsMissing)),
+                        MessageIcon::Warning);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool RunSynchronization(SyncEnvironment& env, SyncDialogDriver& driver) {
+    SyncWorker worker(env);
+    return RunSynchronization(env, driver, worker);
+}
+
+bool RunSynchronization(SyncEnvironment& env, SyncDialogDriver& driver, SyncWorker& worker) {
+    if (!env.checkSensorsRegistered)
+        env.checkSensorsRegistered = [&env] { CheckProjectSensorsRegistered(env); };
+    CurrentState& state = env.doc.m_rCurState;
+    worker.Open();
+    const int result = driver.Run(worker);
+    const int step = state.step;
+    const bool download = step == 4 || step == 5;
+
+    bool usable = false;
+    switch (result) {
+        case SyncWorker::kResultDone:
+            usable = ApplyDone(env, worker);
+            break;
+        case SyncWorker::kResultCancelled:
+            if (download) {
+                env.commands.QueryRecordState();
+                usable = true;
+            } else if (step == 9) {
+                usable = true;
+            } else {
+                state.synchronized = false;
+            }
+            break;
+        default:
+            if (result == SyncWorker::kResultNoProject) {
+                env.op.Tell(ids::kNoInstrumentProject,
+                            std::string(StringTable::Get(ids::kNoInstrumentProject)),
+                            MessageIcon::Stop);
+            }
+            if (!worker.RejectedProjectName().empty()) {
+                env.op.Tell(ids::kInvalidInstrumentName,
+                            StringTable::FormatInsert(ids::kInvalidInstrumentName,
+                                                      Printable(worker.RejectedProjectName())),
+                            MessageIcon::Stop);
+            } else if (worker.FileError() != 0) {
+                ProjectLibrary(env.doc, env.op)
+                    .ShowFileError(worker.FileError(), worker.FileErrorPath());
+            }
+            if (download)
+                env.commands.QueryRecordState();
+            else
+                state.synchronized = false;
+            break;
+    }
+
+    if (worker.ModeBefore() == kModeStart && worker.ModeNow() != kModeStart)
+        env.commands.SetMode(kModeStart);
+    state.uploadPending = false;
+    return usable;
+}
+
+}  // namespace vg28

@@ -1,0 +1,107 @@
+#pragma once
+// The terminal side of a synchronization wired to the simulator: fake clock, simulated line,
+// packet link, instrument commands, a project document over its own program folder with the
+// shipped sensor database, an Operator that records its messages, and the environment of a run.
+
+#include <memory>
+#include <string>
+
+#include "SimNetwork.h"
+#include "app/Profile.h"
+#include "link/PacketLink.h"
+#include "link/SimulatedLine.h"
+#include "platform/CivilTime.h"
+#include "platform/FakeClock.h"
+#include "platform/FixedText.h"
+#include "project/CProjectDoc.h"
+#include "project/ProjectFixture.h"
+#include "protocol/InstrumentCommands.h"
+#include "sensors/SensorDatabase.h"
+#include "support/TempFolder.h"
+#include "sync/HeadlessSyncDriver.h"
+#include "sync/SyncEnvironment.h"
+#include "sync/SyncWorker.h"
+#include "sync/Synchronization.h"
+
+namespace vg28::test {
+
+inline TimeStamp StampOf(std::int64_t seconds) {
+    const LocalTime t = LocalFromSeconds(seconds);
+    TimeStamp s;
+    s.year = static_cast<std::uint16_t>(t.year);
+    s.month = static_cast<std::uint8_t>(t.month);
+    s.day = static_cast<std::uint8_t>(t.day);
+    s.hour = static_cast<std::uint8_t>(t.hour);
+    s.minute = static_cast<std::uint8_t>(t.minute);
+    s.second = static_cast<std::uint8_t>(t.second);
+    return s;
+}
+
+struct SyncRig {
+    FakeClock clock{LocalTime{2011, 1, 18, 15, 30, 0}};
+    std::shared_ptr<sim::SimNetwork> network;
+    TempFolder folder;
+    Profile profile{folder.File("vg28.ini")};
+    SensorDatabase sensors;
+    std::unique_ptr<CProjectDoc> doc;
+    PacketLink link{clock};
+    std::unique_ptr<InstrumentCommands> commands;
+    RecordingOperator op;
+    std::unique_ptr<SyncEnvironment> env;
+
+    explicit SyncRig(const sim::SimNetworkConfig& config = {}) {
+        network = std::make_shared<sim::SimNetwork>(config, clock);
+        sensors.Load(std::string(VG28_PROGRAM_DIR) + "/sensors.dat");
+        doc = std::make_unique<CProjectDoc>(folder.Path(), profile, sensors);
+        commands = std::make_unique<InstrumentCommands>(link, doc.get());
+        CurrentState& state = doc->m_rCurState;
+        state.firmwareVersion = Instrument().Firmware();
+        state.connected = true;
+        link.SetState(&state);
+        link.OpenLine(std::make_unique<SimulatedLine>(clock, network));
+        env = std::make_unique<SyncEnvironment>(
+            SyncEnvironment{*commands, *doc, sensors, folder.File("sensors.dat"), op, clock, {}});
+    }
+
+    sim::SimInstrument& Instrument() { return network->Instrument(0); }
+    CurrentState& State() { return doc->m_rCurState; }
+
+    // A saved PC project of that name, configured as the instrument is unless changed after.
+    void CreatePcProject(const std::string& name) {
+        doc->ResetProject();
+        doc->SetPathName(doc->ProjectFilePath(name));
+        for (int n = 1; n <= 17; ++n) {
+            const std::string id = Instrument().Sensor(n).id;
+            CopyText(doc->setup.sensorIds[n - 1], id.empty() ? kPlugAndPlay : id);
+        }
+        doc->setup.period = Instrument().Period();
+        doc->setup.exactTime = 1;
+        doc->setup.configTime = StampOf(Instrument().ConfigTime());
+        doc->SaveProject();
+    }
+
+    // One synchronization run for the given live step, answered by the policy.
+    bool Run(HeadlessSyncDriver::Policy policy, int step, SyncWorker*& used) {
+        State().step = step;
+        HeadlessSyncDriver driver(clock, policy);
+        m_worker = std::make_unique<SyncWorker>(*env);
+        used = m_worker.get();
+        return RunSynchronization(*env, driver, *m_worker);
+    }
+    bool Run(HeadlessSyncDriver::Policy policy, int step = 2) {
+        SyncWorker* ignored = nullptr;
+        return Run(policy, step, ignored);
+    }
+    SyncWorker& Worker() { return *m_worker; }
+
+    bool Requested(const std::string& prefix) const {
+        for (const std::string& request : network->Requests())
+            if (request.rfind(prefix, 0) == 0) return true;
+        return false;
+    }
+
+private:
+    std::unique_ptr<SyncWorker> m_worker;
+};
+
+}  // namespace vg28::test

@@ -1,0 +1,287 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
+
+#include "link/DebugLog.h"
+#include "sync/SyncDialogDriver.h"
+#include "sync/SyncRig.h"
+
+namespace vg28 {
+namespace {
+
+using Policy = HeadlessSyncDriver::Policy;
+using test::SyncRig;
+
+// A driver that runs the given script.
+class ScriptedDriver final : public SyncDialogDriver {
+public:
+    explicit ScriptedDriver(std::function<int(SyncWorker&)> script) : m_script(std::move(script)) {}
+    int Run(SyncWorker& worker) override { return m_script(worker); }
+
+private:
+    std::function<int(SyncWorker&)> m_script;
+};
+
+// Guards against a run that goes on comparing (or writing) after identical configuration times
+// have shown both sides to hold the same project.
+TEST(Synchronization, IdenticalConfigTimesEndAfterStepOne) {
+    SyncRig rig;
+    rig.CreatePcProject("Demo");
+    ASSERT_TRUE(rig.Run(Policy::FailOnQuestion));
+    EXPECT_EQ(rig.Worker().Result(), SyncWorker::kResultDone);
+    EXPECT_TRUE(rig.State().synchronized);
+    EXPECT_TRUE(rig.Requested("cfgtime"));
+    EXPECT_FALSE(rig.Requested("project;f;"));
+    EXPECT_FALSE(rig.Requested("project;period"));
+    EXPECT_FALSE(rig.Requested("sensor;"));
+}
+
+// Guards against asking the operator (or taking the instrument's empty project) when the
+// instrument has no project and the PC has one; the instrument goes back to recording after.
+TEST(Synchronization, EmptyInstrumentProjectTakesPcProjectWithoutQuestion) {
+    sim::SimNetworkConfig config;
+    config.instruments[0].project = "";
+    SyncRig rig(config);
+    rig.CreatePcProject("Field");
+    rig.doc->setup.period = 1200;
+    CopyText(rig.doc->setup.sensorIds[0], "TL 1");
+    ASSERT_TRUE(rig.Run(Policy::FailOnQuestion));
+    EXPECT_EQ(rig.Worker().QuestionCount(), 0);
+    EXPECT_EQ(rig.Instrument().Project(), "Field");
+    EXPECT_EQ(rig.Instrument().Period(), 1200);
+    EXPECT_EQ(rig.Instrument().Sensor(1).id, "TL 1");
+    EXPECT_EQ(rig.Instrument().Mode(), 2);
+}
+
+// Guards against losing an existing project file of the instrument's project, or not creating
+// one (with everything from the instrument) when the PC has none.
+TEST(Synchronization, NamedInstrumentProjectOpensOrCreatesItsFile) {
+    for (const bool fileExists : {false, true}) {
+        SyncRig rig;
+        if (fileExists) {
+            rig.CreatePcProject("Demo");
+            rig.doc->setup.configTime = test::StampOf(0);  // older than the instrument's
+            int added = 0;
+            ASSERT_TRUE(rig.doc->AddRecordLine(rig.Instrument().Records().front(), added));
+            rig.doc->SaveProject();
+        }
+        rig.doc->ResetProject();
+        ASSERT_TRUE(rig.Run(Policy::FailOnQuestion)) << fileExists;
+        EXPECT_EQ(rig.doc->ProjectName(), "Demo");
+        EXPECT_EQ(rig.doc->records.size(), fileExists ? 1u : 0u);
+        EXPECT_EQ(rig.doc->setup.period, rig.Instrument().Period());
+        EXPECT_EQ(TextOf(rig.doc->setup.sensorIds[0]), "TA 1");
+        EXPECT_EQ(rig.doc->setup.configTime, test::StampOf(rig.Instrument().ConfigTime()));
+        CProjectDoc reread(rig.folder.Path(), rig.profile, rig.sensors);
+        ASSERT_EQ(reread.LoadProject(rig.folder.File("Demo.phj")), kFileOk);
+        EXPECT_EQ(reread.setup.period, rig.Instrument().Period());
+        EXPECT_EQ(reread.records.size(), fileExists ? 1u : 0u);
+    }
+}
+
+// Guards against a summary answer that governs only its own question, a sensor stage that
+// asks again after "PC" was chosen in the parameter stage, and a recording instrument whose
+// project is changed without stopping it first (and not restarted after).
+TEST(Synchronization, SummaryAnswerPcWritesEveryLaterDifference) {
+    SyncRig rig;
+    rig.CreatePcProject("Demo");
+    rig.doc->setup.configTime = test::StampOf(0);
+    rig.doc->setup.period = 1200;
+    CopyText(rig.doc->setup.sensorIds[0], "TL 1");
+    CopyText(rig.doc->setup.sensorIds[2], "TA 1");
+
+    rig.State().step = 2;
+    SyncWorker worker(*rig.env);
+    std::int64_t answeredAt = 0;
+    std::int64_t resumedAt = 0;
+    std::size_t requestsAtAnswer = 0;
+    ScriptedDriver driver([&](SyncWorker& w) {
+        while (!w.IsClosed() && !w.QuestionVisible()) {
+            w.Tick();
+            rig.clock.SleepMs(SyncWorker::kTickMs);
+        }
+        EXPECT_TRUE(w.QuestionVisible());
+        EXPECT_EQ(w.QuestionText(), "Проекты отличаются.\nИспользовать данные из...");
+        EXPECT_EQ(w.VisibleButtons(), SyncWorker::kButtonCancel | SyncWorker::kButtonDetails |
+                                          SyncWorker::kButtonInstrument | SyncWorker::kButtonPc);
+        EXPECT_FALSE(w.ProgressVisible());
+        w.Press(SyncWorker::kButtonPc);
+        EXPECT_EQ(rig.Instrument().Mode(), 1);  // stopped before its project changes
+        answeredAt = rig.clock.MonotonicMs();
+        requestsAtAnswer = rig.network->Requests().size();
+        const int period = rig.Instrument().Period();
+        while (!w.IsClosed() && rig.Instrument().Period() == period) {
+            if (w.QuestionVisible()) w.Close(SyncWorker::kResultFailed);
+            w.Tick();
+            if (resumedAt == 0 && rig.network->Requests().size() > requestsAtAnswer &&
+                rig.network->Requests().back() != "+")
+                resumedAt = rig.clock.MonotonicMs();
+            rig.clock.SleepMs(SyncWorker::kTickMs);
+        }
+        HeadlessSyncDriver rest(rig.clock, Policy::FailOnQuestion);
+        return rest.Run(w);
+    });
+    EXPECT_TRUE(RunSynchronization(*rig.env, driver, worker));
+    EXPECT_EQ(rig.network->Requests()[requestsAtAnswer], "+") << "the pause keeps the link alive";
+    EXPECT_GE(resumedAt - answeredAt, 13000);
+    EXPECT_EQ(worker.QuestionCount(), 1);
+    EXPECT_EQ(rig.Instrument().Period(), 1200);
+    EXPECT_EQ(rig.Instrument().Sensor(1).id, "TL 1");
+    EXPECT_EQ(rig.Instrument().Sensor(3).id, "TA 1");
+    EXPECT_EQ(rig.Instrument().Mode(), 2);
+}
+
+// Guards against an unknown instrument sensor that is dropped instead of joining the database
+// with its type from the first word and the standard flag, or a database saved by a failed run.
+TEST(Synchronization, UnknownInstrumentSensorJoinsDatabase) {
+    sim::SimNetworkConfig config;
+    sim::SimSensor unknown = sim::SimInstrument::DefaultSensor(1);
+    unknown.id = "XT 900 special";
+    unknown.precision = 3;
+    config.instruments[0].sensors.push_back(unknown);
+    SyncRig rig(config);
+    rig.CreatePcProject("Demo");
+    rig.doc->setup.configTime = test::StampOf(0);
+    CopyText(rig.doc->setup.sensorIds[0], "TA 1");
+    ASSERT_TRUE(rig.Run(Policy::InstrumentWins));
+    EXPECT_EQ(rig.Worker().SensorsAdded(), 1);
+    EXPECT_EQ(TextOf(rig.doc->setup.sensorIds[0]), "XT 900 special");
+    SensorDatabase saved;
+    ASSERT_TRUE(saved.Load(rig.folder.File("sensors.dat")));
+    const SensorRecord* added = saved.FindById("XT 900 special");
+    ASSERT_NE(added, nullptr);
+    EXPECT_EQ(TextOf(added->type), "XT");
+    EXPECT_EQ(added->standardCoefficients, 1);
+    EXPECT_EQ(added->precision, 3);
+    EXPECT_EQ(saved.FindById("Plug and Play"), nullptr);
+}
+
+// Guards against the PC overriding the inputs whose sensor the instrument decides (S10, S11,
+// S13-S17), even when the PC's project is being sent.
+TEST(Synchronization, ForcedInputsAlwaysTakeInstrumentSensor) {
+    SyncRig rig;
+    rig.CreatePcProject("Demo");
+    CopyText(rig.doc->setup.sensorIds[9], "KWS/RH");   // instrument: KWS/AT
+    CopyText(rig.doc->setup.sensorIds[10], "KWS/AT");  // instrument: KWS/RH
+    CopyText(rig.doc->setup.sensorIds[12], "TA 1");    // instrument: nothing
+    CopyText(rig.doc->setup.sensorIds[15], "TA 1");    // instrument: CV/VPD
+    CopyText(rig.doc->setup.sensorIds[1], "TA 1");     // not forced: the PC's goes out
+    rig.State().uploadPending = true;
+    ASSERT_TRUE(rig.Run(Policy::FailOnQuestion));
+    const struct {
+        int input;
+        const char* id;
+    } expected[] = {{10, "KWS/AT"}, {11, "KWS/RH"}, {13, "Plug and Play"},
+                    {16, "CV/VPD"}, {17, "CV/DP"},  {2, "TA 1"}};
+    for (const auto& e : expected)
+        EXPECT_EQ(TextOf(rig.doc->setup.sensorIds[e.input - 1]), e.id) << e.input;
+    EXPECT_EQ(rig.Instrument().Sensor(10).id, "KWS/AT");
+    EXPECT_EQ(rig.Instrument().Sensor(2).id, "TA 1");
+    EXPECT_FALSE(rig.State().uploadPending);
+}
+
+// Guards against a run that never ends when the instrument stops answering, and a time-out
+// that is not reported.
+TEST(Synchronization, TimeBudgetFailsTheRun) {
+    SyncRig rig;
+    rig.CreatePcProject("Demo");
+    rig.profile.WriteInt("Debug", "Log", 1);
+    SetDebugLogSource(rig.folder.File("vg28.ini"), rig.folder.File("vg28.log"), &rig.clock);
+    sim::FaultRates lost;
+    lost.perMille[static_cast<int>(sim::FaultKind::Lost)] = 1000;
+    rig.network->Faults().SetRates(lost);
+    const std::int64_t start = rig.clock.MonotonicMs();
+    EXPECT_FALSE(rig.Run(Policy::InstrumentWins));
+    EXPECT_EQ(rig.Worker().Result(), SyncWorker::kResultTimeout);
+    EXPECT_GE(rig.clock.MonotonicMs() - start, 94 * 4 * 1000);
+    EXPECT_LT(rig.clock.MonotonicMs() - start, 94 * 4 * 1000 + 30000);
+    EXPECT_NE(rig.folder.ReadFile("vg28.log").find("SYNCRES_TIMEOUT"), std::string::npos);
+    EXPECT_FALSE(rig.State().synchronized);
+    SetDebugLogSource(rig.folder.File("none.ini"), rig.folder.File("none.log"));
+}
+
+// Guards against records lost or taken twice when replies are lost or late during a long
+// download, and against a document and file that disagree afterwards; the instrument goes on
+// recording meanwhile.
+TEST(Synchronization, DownloadWithLostRepliesTakesEachRecordOnce) {
+    sim::SimNetworkConfig config;
+    config.instruments[0].records = 500;
+    SyncRig rig(config);
+    rig.CreatePcProject("Demo");
+    rig.State().synchronized = true;
+    int count = 0;
+    ASSERT_TRUE(rig.commands->SelectRecordsFrom(TimeStamp{}, count));
+    ASSERT_EQ(count, 500);
+    // A second selection while the first is still being sent repeats every record.
+    rig.link.SendPacket("record;s;from;1980-01-01 00:00:01\r");
+    sim::FaultRates faults;
+    faults.perMille[static_cast<int>(sim::FaultKind::Lost)] = 20;
+    faults.perMille[static_cast<int>(sim::FaultKind::Late)] = 10;
+    faults.perMille[static_cast<int>(sim::FaultKind::Noise)] = 20;
+    rig.network->Faults().SetRates(faults);
+    rig.State().downloadCount = count;
+    ASSERT_TRUE(rig.Run(Policy::FailOnQuestion, 5));
+    EXPECT_EQ(rig.Worker().Result(), SyncWorker::kResultDone);
+
+    const auto& instrument = rig.Instrument().Records();
+    ASSERT_GE(rig.doc->records.size(), 500u);
+    ASSERT_LE(rig.doc->records.size(), instrument.size());
+    std::set<std::string> times;
+    for (std::size_t i = 0; i < rig.doc->records.size(); ++i) {
+        const std::string time = CProjectDoc::FormatRecordTime(rig.doc->records[i].time, false);
+        EXPECT_TRUE(times.insert(time).second) << "twice: " << time;
+        MeasurementRecord expected{};
+        ASSERT_TRUE(rig.doc->ParseRecordLine(expected, instrument[i], nullptr));
+        EXPECT_EQ(rig.doc->records[i].time, expected.time) << i;
+    }
+    CProjectDoc reread(rig.folder.Path(), rig.profile, rig.sensors);
+    ASSERT_EQ(reread.LoadProject(rig.folder.File("Demo.phj")), kFileOk);
+    ASSERT_EQ(reread.records.size(), rig.doc->records.size());
+    for (std::size_t i = 0; i < reread.records.size(); ++i)
+        EXPECT_EQ(reread.records[i].time, rig.doc->records[i].time);
+
+    // Still recording: the next period brings one more record.
+    const std::size_t held = instrument.size();
+    rig.clock.Advance(rig.Instrument().Period() * 1000LL);
+    rig.Instrument().CatchUp();
+    EXPECT_EQ(rig.Instrument().Records().size(), held + 1);
+}
+
+// Guards against an instrument project name that leads outside the program folder (or to
+// no file name at all) being opened, created or overwritten.
+TEST(Synchronization, InstrumentNameThatIsNoFileNameFailsTheRun) {
+    for (const char* name : {"..", ".", "../escape", "a/b", "C:x", "a\\b", "   ", "x\x01y"}) {
+        sim::SimNetworkConfig config;
+        config.instruments[0].project = name;
+        SyncRig rig(config);
+        const auto before = rig.folder.Files();
+        EXPECT_FALSE(rig.Run(Policy::InstrumentWins)) << name;
+        EXPECT_EQ(rig.folder.Files(), before) << name;
+        EXPECT_FALSE(std::filesystem::exists(rig.folder.Path() + "../escape.phj"));
+        ASSERT_FALSE(rig.op.shown.empty()) << name;
+        EXPECT_EQ(rig.op.shown.back().stringId, ids::kInvalidInstrumentName);
+        EXPECT_NE(rig.op.shown.back().text.find(name[0] == 'x' ? "x?y" : name), std::string::npos)
+            << name;
+        EXPECT_FALSE(rig.doc->HasProject());
+    }
+}
+
+// Guards against a simulator whose setting commands leave its configuration time behind, which
+// would make the next synchronization take both projects as identical.
+TEST(Synchronization, SimulatorSettingsMoveConfigurationTime) {
+    SyncRig rig;
+    const std::int64_t before = rig.Instrument().ConfigTime();
+    rig.clock.Advance(60000);
+    ASSERT_TRUE(rig.commands->SetPeriod(0, 900));
+    EXPECT_GT(rig.Instrument().ConfigTime(), before);
+    const std::int64_t afterPeriod = rig.Instrument().ConfigTime();
+    rig.clock.Advance(60000);
+    ASSERT_TRUE(rig.commands->SetProjectFlags(true, true));
+    EXPECT_GT(rig.Instrument().ConfigTime(), afterPeriod);
+}
+
+}  // namespace
+}  // namespace vg28
