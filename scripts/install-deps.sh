@@ -8,6 +8,7 @@ packages=(
     libtinyxml-dev nlohmann-json3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     locales
+    qt6-base-dev xvfb xauth fonts-dejavu-core
 )
 
 missing=()

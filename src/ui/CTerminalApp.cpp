@@ -1,0 +1,61 @@
+#include "ui/CTerminalApp.h"
+
+#include <QLocale>
+
+#include "SimulatorInstall.h"
+#include "platform/FixedText.h"
+#include "platform/Locale.h"
+#include "ui/CMainFrame.h"
+#include "ui/QtLocale.h"
+
+namespace vg28::ui {
+
+namespace {
+
+// The simulated line behind "simulator": the radio network's instruments by name and address,
+// or the one instrument on a direct cable when the network file names none.
+sim::SimNetworkConfig SimulatorFor(const std::vector<NetDevice>& devices) {
+    sim::SimNetworkConfig config = sim::DefaultSimulatorConfig();
+    if (devices.empty()) return config;
+    const sim::SimInstrumentConfig model = config.instruments.front();
+    config.instruments.clear();
+    int number = 0;
+    for (const NetDevice& device : devices) {
+        sim::SimInstrumentConfig instrument = model;
+        instrument.name = std::string(TextOf(device.deviceName));
+        ++number;
+        instrument.identification = "VG28-0011" + std::to_string(4 + number);
+        instrument.project = "Demo" + std::to_string(number);
+        instrument.seed = static_cast<std::uint32_t>(number);
+        config.instruments.push_back(instrument);
+    }
+    return config;
+}
+
+}  // namespace
+
+CTerminalApp::CTerminalApp(Clock& clock) : m_clock(clock), m_core(m_operator, clock) {}
+
+CTerminalApp::~CTerminalApp() {
+    ExitInstance();
+}
+
+bool CTerminalApp::InitInstance(const std::string& executablePath, const std::string& lockFolder) {
+    Locale::SetCurrent(LocaleFromQt(QLocale::system()));
+    if (!m_core.InitInstance(executablePath, lockFolder)) return false;
+    sim::InstallSimulator(SimulatorFor(m_core.Devices()));
+    m_mainFrame = std::make_unique<CMainFrame>(m_core, m_operator, m_clock);
+    m_operator.SetParent(m_mainFrame.get());
+    m_mainFrame->ShowFromProfile();
+    // The control panel is the first view the operator sees.
+    m_mainFrame->ShowControlPanel(false);
+    return true;
+}
+
+void CTerminalApp::ExitInstance() {
+    m_operator.SetParent(nullptr);
+    m_mainFrame.reset();
+    m_core.ExitInstance();
+}
+
+}  // namespace vg28::ui

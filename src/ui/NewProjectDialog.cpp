@@ -1,0 +1,57 @@
+#include "ui/NewProjectDialog.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include "app/Operator.h"
+#include "project/ProjectLibrary.h"
+#include "ui/DialogButtons.h"
+
+namespace vg28::ui {
+
+namespace {
+
+// The framework's text for an edit that holds too much.
+constexpr int kTooLongId = 0xF110;
+
+}  // namespace
+
+NewProjectDialog::NewProjectDialog(const QString& proposedName, Operator& op,
+                                   std::function<int(const std::string&)> create, QWidget* parent)
+    : QDialog(parent), m_operator(op), m_create(std::move(create)), m_name(new QLineEdit) {
+    setObjectName(QStringLiteral("newProjectDialog"));
+    setWindowTitle(QStringLiteral("Новый проект"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("Имя проекта")));
+    m_name->setObjectName(QStringLiteral("projectName"));
+    m_name->setMaxLength(kMaxNameLength);
+    m_name->setText(proposedName);
+    m_name->selectAll();
+    layout->addWidget(m_name);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    connect(AddDialogButton(buttons, "OK", "ok", true), &QPushButton::clicked, this,
+            &NewProjectDialog::OnOk);
+    connect(AddDialogButton(buttons, "&Отменить", "cancel"), &QPushButton::clicked, this,
+            &QDialog::reject);
+    layout->addLayout(buttons);
+    setMinimumWidth(300);
+}
+
+void NewProjectDialog::OnOk() {
+    const QString name = m_name->text();
+    if (name.isEmpty()) return;
+    if (name.size() > kMaxNameLength) {
+        m_operator.Tell(
+            kTooLongId,
+            "Please enter no more than " + std::to_string(kMaxNameLength) + " characters.",
+            MessageIcon::Warning);
+        return;
+    }
+    // The library refuses names that are no plain file name, with its message.
+    if (m_create(name.toStdString()) == 0) accept();
+    m_name->setFocus();
+}
+
+}  // namespace vg28::ui

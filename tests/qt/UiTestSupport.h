@@ -1,0 +1,64 @@
+#pragma once
+// Helpers of the widget tests: a temporary program folder with the built sensor database, the
+// desktop application started in it, and the one way of answering a modal dialog: a queued
+// step that waits for the modal widget, lets the test fill it, and clicks a button by name.
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/SystemClock.h"
+#include "support/TempFolder.h"
+#include "ui/CMainFrame.h"
+#include "ui/CTerminalApp.h"
+
+namespace vg28::test {
+
+// Answers the next modal dialog: fill (may be empty) sees it first, then the button with the
+// object name is clicked (an empty name clicks nothing: fill is expected to close it). The
+// answers queue up: each waits for a modal widget other than the one the previous answered.
+void AnswerModal(const QString& buttonName, std::function<void(QWidget*)> fill = {});
+// The number of queued answers that found no dialog to answer within their wait.
+int UnansweredModals();
+// Drops the answers still waiting (end of a test).
+void ClearModalAnswers();
+
+// A program folder: sensors.dat copied in, settings written by the test.
+class UiProgramFolder {
+public:
+    UiProgramFolder();
+    const std::string& Path() const { return m_folder.Path(); }
+    std::string ExecutablePath() const { return m_folder.File("vg28-terminal"); }
+    std::string SettingsPath() const { return m_folder.File("vg28-terminal.ini"); }
+    TempFolder& Folder() { return m_folder; }
+
+private:
+    TempFolder m_folder;
+};
+
+// The desktop program started in its own program folder, timer stopped so that the test drives
+// the ticks; the start window is switched off unless the test writes "StartUp"/"Show".
+class RunningTerminal {
+public:
+    // prepare runs before the start (settings, net.xcfg, project files).
+    explicit RunningTerminal(const std::function<void(UiProgramFolder&)>& prepare = {});
+    ~RunningTerminal();
+
+    bool Started() const { return m_started; }
+    ui::CMainFrame& Frame() { return *m_app->MainFrame(); }
+    ui::CTerminalApp& App() { return *m_app; }
+    UiProgramFolder& Folder() { return m_folder; }
+    // Processes the queued events (and the modal answers) for a moment.
+    static void Pump(int milliseconds = 0);
+
+private:
+    UiProgramFolder m_folder;
+    std::unique_ptr<ui::CTerminalApp> m_app;
+    bool m_started = false;
+};
+
+}  // namespace vg28::test

@@ -1,0 +1,236 @@
+// The project dialogs: the description's period, duplicate and station rules, the project
+// list's order and buttons, the new project name checks and the start window.
+
+#include <gtest/gtest.h>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "UiProject.h"
+#include "UiTestSupport.h"
+#include "platform/FixedText.h"
+#include "sensors/SensorDatabase.h"
+#include "ui/ProjectDescriptionDialog.h"
+#include "ui/ProjectListDialog.h"
+#include "ui/StartDialog.h"
+
+namespace vg28::test {
+namespace {
+
+// Records the messages and answers every question with the scripted answer.
+class RecordingOperator final : public Operator {
+public:
+    Answer Show(const OperatorMessage& message) override {
+        messages.push_back(message);
+        return message.buttons == MessageButtons::Ok ? Answer::Ok : answer;
+    }
+    Answer answer = Answer::Yes;
+    std::vector<OperatorMessage> messages;
+};
+
+struct DescriptionFixture {
+    DescriptionFixture() { sensors.Load(std::string(VG28_PROGRAM_DIR) + "/sensors.dat"); }
+    ProjectDescription Make(std::initializer_list<std::pair<int, const char*>> ids) {
+        ProjectDescription d;
+        d.name = "Demo";
+        d.period = 600;
+        d.sensors = &sensors;
+        for (const auto& [k, id] : ids)
+            CopyText(d.sensorIds[k], id);
+        return d;
+    }
+    SensorDatabase sensors;
+    RecordingOperator op;
+};
+
+// Period texts read wrongly ("1:00" as 1 s) or periods that break the hourly cycles accepted.
+TEST(ProjectDescription, PeriodTextsAndTheirCheck) {
+    const struct {
+        const char* text;
+        int seconds;
+        bool accepted;
+    } rows[] = {{"1:00", 60, true}, {"30", 30, true},         {"00:30:00", 1800, true},
+                {"7", 7, false},    {"0", 0, false},          {"", 0, false},
+                {"1:30", 90, true}, {"02:00:00", 7200, true}, {"1:2:3:4", 3723, false}};
+    for (const auto& row : rows) {
+        EXPECT_EQ(ui::ProjectDescriptionDialog::ParsePeriod(QString::fromUtf8(row.text)),
+                  row.seconds)
+            << row.text;
+        DescriptionFixture f;
+        ProjectDescription d = f.Make({{0, "TA 1"}});
+        ui::ProjectDescriptionDialog dialog(d, f.op);
+        dialog.PeriodCombo()->setEditText(QString::fromUtf8(row.text));
+        dialog.OnOk();
+        EXPECT_EQ(dialog.result() == QDialog::Accepted, row.accepted) << row.text;
+        if (row.accepted) {
+            EXPECT_EQ(d.period, row.seconds);
+        } else {
+            ASSERT_EQ(f.op.messages.size(), 1u) << row.text;
+            EXPECT_EQ(f.op.messages[0].stringId, 10411);
+        }
+    }
+}
+
+// The same sensor on two inputs passing silently, "Plug and Play" counted as a duplicate, or
+// No not keeping the dialog open.
+TEST(ProjectDescription, DuplicateSensorQuestion) {
+    const struct {
+        const char* name;
+        Answer answer;
+        bool duplicate;
+    } rows[] = {{"yes", Answer::Yes, true}, {"no", Answer::No, true}};
+    for (const auto& row : rows) {
+        DescriptionFixture f;
+        f.op.answer = row.answer;
+        ProjectDescription d = f.Make({{1, "TA 1"}, {4, "TA 1"}});
+        ui::ProjectDescriptionDialog dialog(d, f.op);
+        dialog.OnOk();
+        ASSERT_EQ(f.op.messages.size(), 1u) << row.name;
+        EXPECT_EQ(f.op.messages[0].text,
+                  "Внимание!\n\nДатчик [TA 1] добавлен несколько раз.\nПродолжить?");
+        EXPECT_EQ(dialog.result() == QDialog::Accepted, row.answer == Answer::Yes) << row.name;
+    }
+    DescriptionFixture f;
+    ProjectDescription d = f.Make({{0, "TA 1"}});
+    ui::ProjectDescriptionDialog dialog(d, f.op);
+    dialog.StationCombo()->setCurrentIndex(2);  // Em50: "Plug and Play" on 8..14
+    dialog.OnOk();
+    EXPECT_TRUE(f.op.messages.empty());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
+// Station choices writing the wrong channels, or the substrate sensor lost with "KWS".
+TEST(ProjectDescription, StationChoicesSetTheModuleChannels) {
+    const struct {
+        int station;  // combo index: -1 none, 1 KWS, 2 Em50
+        bool em50;
+        const char* ch8;
+        const char* ch11;
+        const char* ch12;
+        const char* ch15;
+    } rows[] = {
+        {-1, false, "", "", "", "Plug and Play"},
+        {0, false, "", "", "", "Plug and Play"},
+        {1, false, "KWS/R PAR", "KWS/SMTE/VWC C1", "KWS/SMTE/BEC", "CV/VPD"},
+        {2, true, "Plug and Play", "Plug and Play", "Plug and Play", "keep"},
+    };
+    for (const auto& row : rows) {
+        DescriptionFixture f;
+        ProjectDescription d = f.Make(
+            {{0, "TA 1"}, {8, "KWS/R PAR"}, {11, "KWS/SMTE/VWC C1"}, {15, "keep"}, {16, "keep"}});
+        ui::ProjectDescriptionDialog dialog(d, f.op);
+        EXPECT_EQ(dialog.StationCombo()->currentText(), QStringLiteral("KWS"));
+        EXPECT_TRUE(dialog.SubstrateCombo()->isEnabled());
+        dialog.StationCombo()->setCurrentIndex(row.station);
+        EXPECT_EQ(dialog.SubstrateCombo()->isEnabled(), row.station == 1) << row.station;
+        dialog.OnOk();
+        ASSERT_EQ(dialog.result(), QDialog::Accepted) << row.station;
+        EXPECT_EQ(d.em50, row.em50) << row.station;
+        EXPECT_EQ(TextOf(d.sensorIds[8]), row.ch8) << row.station;
+        EXPECT_EQ(TextOf(d.sensorIds[11]), row.ch11) << row.station;
+        EXPECT_EQ(TextOf(d.sensorIds[12]), row.ch12) << row.station;
+        EXPECT_EQ(TextOf(d.sensorIds[15]), row.ch15) << row.station;
+    }
+}
+
+// A sensor missing from the database kept on OK, a note longer than 31 characters, or no
+// sensor at all accepted.
+TEST(ProjectDescription, MissingSensorsNotesAndEmptyProjects) {
+    DescriptionFixture f;
+    ProjectDescription d = f.Make({{0, "TA 1"}, {2, "T 9"}});
+    ui::ProjectDescriptionDialog dialog(d, f.op);
+    EXPECT_EQ(dialog.SensorCombo(2)->currentIndex(), -1);
+    dialog.NoteEdit(0)->setText(QString(40, QLatin1Char('x')));
+    EXPECT_EQ(dialog.NoteEdit(0)->text().size(), 31);
+    dialog.OnOk();
+    ASSERT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(TextOf(d.sensorIds[2]), "");
+    EXPECT_EQ(TextOf(d.notes[0]).size(), 31u);
+
+    DescriptionFixture g;
+    ProjectDescription empty = g.Make({});
+    ui::ProjectDescriptionDialog none(empty, g.op);
+    none.OnOk();
+    EXPECT_NE(none.result(), QDialog::Accepted);
+    ASSERT_EQ(g.op.messages.size(), 1u);
+    EXPECT_EQ(g.op.messages[0].text, "Пожалуйста, выберите хотя бы один датчик!");
+}
+
+// Projects listed in file order instead of unrecorded first, then newest last record first.
+TEST(ProjectList, OrderAndClose) {
+    RunningTerminal t;
+    ASSERT_TRUE(t.Started());
+    CProjectDoc& doc = *t.App().Core().Doc();
+    MakeProject(doc, "beta", {{0, "TA 1"}});
+    MakeProject(doc, "old", {{0, "TA 1"}}, {"2020-01-01 10:00:00;S1;1"});
+    MakeProject(doc, "Alpha", {{0, "TA 1"}});
+    MakeProject(doc, "new", {{0, "TA 1"}}, {"2026-01-01 10:00:00;S1;1"});
+    doc.AppendLastRecord();
+    RecordingOperator op;
+    ui::ProjectListDialog dialog(doc, op, Clock::System(), false);
+    EXPECT_FALSE(doc.HasProject());
+    EXPECT_EQ(dialog.ShownNames(), std::vector<std::string>({"Alpha", "beta", "new", "old"}));
+    // Escape does nothing; "&Закрыть" closes without a project.
+    AnswerModal(QStringLiteral("close"), [](QWidget* w) {
+        QTest::keyClick(w, Qt::Key_Escape);
+        EXPECT_TRUE(w->isVisible());
+    });
+    EXPECT_EQ(dialog.exec(), QDialog::Rejected);
+    EXPECT_FALSE(doc.HasProject());
+}
+
+// A new project name that is no plain file name accepted (or crashing), the dialog closing
+// on a refused name.
+TEST(ProjectList, NewProjectNamesAreChecked) {
+    RunningTerminal t;
+    ASSERT_TRUE(t.Started());
+    CProjectDoc& doc = *t.App().Core().Doc();
+    RecordingOperator op;
+    ui::ProjectListDialog list(doc, op, Clock::System(), false);
+    int refused = 0;
+    for (const char* bad : {"a/b", "c:d", "..", ".", "x\ty"}) {
+        AnswerModal(QString(), [&, bad](QWidget* w) {
+            auto* edit = w->findChild<QLineEdit*>(QStringLiteral("projectName"));
+            ASSERT_NE(edit, nullptr);
+            EXPECT_EQ(edit->text().size(), 13);  // YYYYMMDD_hhmm
+            edit->setText(QString::fromUtf8(bad));
+            w->findChild<QAbstractButton*>(QStringLiteral("ok"))->click();
+            refused += w->isVisible() ? 1 : 0;
+            w->findChild<QAbstractButton*>(QStringLiteral("cancel"))->click();
+        });
+        list.NewProject();
+    }
+    EXPECT_EQ(refused, 5);
+    ASSERT_EQ(op.messages.size(), 5u);
+    for (const OperatorMessage& m : op.messages)
+        EXPECT_EQ(m.stringId, 10202);
+    for (const std::string& file : t.Folder().Folder().Files())
+        EXPECT_EQ(file.find(".phj"), std::string::npos) << file;
+    AnswerModal(QString(), [](QWidget* w) {
+        w->findChild<QLineEdit*>(QStringLiteral("projectName"))->setText(QStringLiteral("Good"));
+        w->findChild<QAbstractButton*>(QStringLiteral("ok"))->click();
+    });
+    list.NewProject();
+    EXPECT_TRUE(list.NewlyCreated());
+    EXPECT_EQ(doc.ProjectName(), "Good");
+}
+
+// The start window not preset to the stored action, or its answer not returned.
+TEST(StartWindow, PresetAndChoice) {
+    ui::StartDialog dialog(1);
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Арболюкс VG-28"));
+    EXPECT_TRUE(dialog.findChild<QRadioButton*>(QStringLiteral("actionOpen"))->isChecked());
+    EXPECT_FALSE(dialog.findChild<QCheckBox*>(QStringLiteral("dontShowAgain"))->isChecked());
+    dialog.findChild<QRadioButton*>(QStringLiteral("actionConnect"))->setChecked(true);
+    dialog.findChild<QCheckBox*>(QStringLiteral("dontShowAgain"))->setChecked(true);
+    const StartChoice choice = dialog.Choice();
+    EXPECT_EQ(choice.action, 2);
+    EXPECT_TRUE(choice.dontShowAgain);
+}
+
+}  // namespace
+}  // namespace vg28::test
