@@ -4,8 +4,8 @@ namespace vg28::sim {
 
 namespace {
 
-constexpr std::string_view kNames[kFaultKindCount] = {"noise", "lost",    "late",
-                                                      "echo",  "foreign", "garbage"};
+constexpr std::string_view kNames[kFaultKindCount] = {"noise",   "lost",    "late",   "echo",
+                                                      "foreign", "garbage", "doubled"};
 
 }  // namespace
 
@@ -81,6 +81,30 @@ std::string SimFaults::GarbageLine() {
     }
     line.push_back('\r');
     return line;
+}
+
+std::string SimFaults::Mangle(std::string_view bytes) {
+    const FaultRates& r = m_rates;
+    if (r.dropBytesPerMille == 0 && r.flipBytesPerMille == 0 && r.insertBytesPerMille == 0)
+        return std::string(bytes);
+    std::string out;
+    out.reserve(bytes.size() + 8);
+    for (const char c : bytes) {
+        const int draw = static_cast<int>(Random(1000));
+        if (draw < r.dropBytesPerMille) {
+            ++m_dropped;
+        } else if (draw < r.dropBytesPerMille + r.flipBytesPerMille) {
+            ++m_flipped;
+            out.push_back(static_cast<char>(c ^ (1 << Random(8))));
+        } else if (draw < r.dropBytesPerMille + r.flipBytesPerMille + r.insertBytesPerMille) {
+            ++m_inserted;
+            out.push_back(static_cast<char>(Random(256)));
+            out.push_back(c);
+        } else {
+            out.push_back(c);
+        }
+    }
+    return out;
 }
 
 }  // namespace vg28::sim

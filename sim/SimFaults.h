@@ -20,14 +20,20 @@ enum class FaultKind : int {
     Echo,       // the line echoes the request back before the reply
     Foreign,    // a line of another instrument comes before the reply
     Garbage,    // a line of garbage bytes comes before the reply
+    Doubled,    // the reply comes twice
 };
-inline constexpr int kFaultKindCount = 6;
+inline constexpr int kFaultKindCount = 7;
 
 std::string_view FaultName(FaultKind kind);
 std::optional<FaultKind> FaultFromName(std::string_view name);
 
 struct FaultRates {
     std::array<int, kFaultKindCount> perMille{};  // by FaultKind
+    // Faults of single bytes the instrument side sends, per mille of the bytes: dropped, one
+    // bit flipped, a random byte inserted before it.
+    int dropBytesPerMille = 0;
+    int flipBytesPerMille = 0;
+    int insertBytesPerMille = 0;
 };
 
 class SimFaults {
@@ -52,6 +58,12 @@ public:
 
     int Injected(FaultKind kind) const { return m_injected[static_cast<std::size_t>(kind)]; }
 
+    // The bytes with the byte faults applied (unchanged when their rates are 0).
+    std::string Mangle(std::string_view bytes);
+    long long DroppedBytes() const { return m_dropped; }
+    long long FlippedBytes() const { return m_flipped; }
+    long long InsertedBytes() const { return m_inserted; }
+
 private:
     unsigned Random(unsigned bound);
     unsigned char NoiseByte();
@@ -60,6 +72,9 @@ private:
     FaultRates m_rates;
     std::deque<FaultKind> m_forced;
     std::array<int, kFaultKindCount> m_injected{};
+    long long m_dropped = 0;
+    long long m_flipped = 0;
+    long long m_inserted = 0;
 };
 
 }  // namespace vg28::sim

@@ -26,7 +26,8 @@ SimInstrument* SimNetwork::FindInstrument(std::string_view name) {
     return nullptr;
 }
 
-void SimNetwork::Queue(std::string_view bytes, std::int64_t at) {
+void SimNetwork::Queue(std::string_view text, std::int64_t at) {
+    const std::string bytes = m_faults.Mangle(text);
     // A line starts when the one before it has been sent: replies never overtake each other.
     if (!m_queue.empty()) at = std::max(at, m_queue.back().at + m_config.byteMs);
     for (char c : bytes) {
@@ -100,6 +101,7 @@ void SimNetwork::QueueReplies(std::vector<SimOutput> outputs, const std::string&
     const std::int64_t now = m_clock.MonotonicMs();
     std::int64_t at = now;
     std::string noise;
+    int copies = 1;
     if (fault) {
         switch (*fault) {
             case FaultKind::Lost:
@@ -110,8 +112,19 @@ void SimNetwork::QueueReplies(std::vector<SimOutput> outputs, const std::string&
             case FaultKind::Echo:
                 Queue(packet + (packet == "+++" ? "" : "\r"), now);
                 break;
-            case FaultKind::Foreign:
-                Queue(":" + m_config.foreignName + ";" + outputs.front().line, now + kModemMs);
+            case FaultKind::Foreign: {
+                // Another instrument answers as well: with its own reply when it is on the
+                // network, else with a copy of this one.
+                std::string line = outputs.front().line;
+                if (SimInstrument* other = FindInstrument(m_config.foreignName)) {
+                    const std::vector<SimOutput> own = other->Handle(packet.substr(prefix.size()));
+                    if (!own.empty()) line = own.front().line;
+                }
+                Queue(":" + m_config.foreignName + ";" + line, now + kModemMs);
+                break;
+            }
+            case FaultKind::Doubled:
+                copies = 2;
                 break;
             case FaultKind::Garbage:
                 Queue(m_faults.GarbageLine(), now + kModemMs);
@@ -121,12 +134,49 @@ void SimNetwork::QueueReplies(std::vector<SimOutput> outputs, const std::string&
                 break;
         }
     }
-    for (const SimOutput& output : outputs) {
-        at += output.delayMs;
-        Queue(noise + prefix + output.line, at);
-        noise.clear();
-        at = m_queue.back().at;
+    for (int copy = 0; copy < copies; ++copy) {
+        for (std::size_t i = 0; i < outputs.size(); ++i) {
+            at += outputs[i].delayMs;
+            const int lineCopies = i > 0 && m_config.faultEachLine ? LineFault(noise, at) : 1;
+            for (int c = 0; c < lineCopies; ++c) {
+                Queue(noise + prefix + outputs[i].line, at);
+                noise.clear();
+                if (!m_queue.empty()) at = m_queue.back().at;  // line faults may drop every byte
+            }
+        }
     }
+}
+
+int SimNetwork::LineFault(std::string& noise, std::int64_t& at) {
+    const std::optional<FaultKind> fault = m_faults.Next();
+    if (!fault) return 1;
+    switch (*fault) {
+        case FaultKind::Lost:
+            return 0;
+        case FaultKind::Late:
+            at += SimFaults::kLateMs;
+            return 1;
+        case FaultKind::Doubled:
+            return 2;
+        case FaultKind::Noise:
+            noise = m_faults.NoiseBytes();
+            return 1;
+        case FaultKind::Garbage:
+            Queue(m_faults.GarbageLine(), at);
+            return 1;
+        case FaultKind::Foreign: {
+            // A line of the other instrument's own: one of its records when it has any.
+            const SimInstrument* other = FindInstrument(m_config.foreignName);
+            const std::string line = other && !other->Records().empty()
+                                         ? "RECORD;" + other->Records().back() + "\r"
+                                         : "MODE;STOP\r";
+            Queue(":" + m_config.foreignName + ";" + line, at);
+            return 1;
+        }
+        case FaultKind::Echo:
+            return 1;
+    }
+    return 1;
 }
 
 std::optional<std::int64_t> SimNetwork::NextByteAt() {

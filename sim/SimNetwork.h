@@ -30,6 +30,9 @@ struct SimNetworkConfig {
     std::uint32_t faultSeed = 1;
     int byteMs = 1;                        // transmit time of one byte (9600 baud is about 1 ms)
     std::string foreignName = "VG-OTHER";  // the instrument the foreign lines come from
+    // The lines after the first of a reply of several lines (a record download) get a fault
+    // decision each, as a radio link loses, delays or doubles single lines.
+    bool faultEachLine = false;
 };
 
 class SimNetwork final : public LinePeer {
@@ -62,6 +65,8 @@ private:
     void Queue(std::string_view bytes, std::int64_t at);
     void QueueReplies(std::vector<SimOutput> outputs, const std::string& prefix,
                       const std::string& packet);
+    // Applies a fault to one line of a longer reply; returns how often the line is sent.
+    int LineFault(std::string& noise, std::int64_t& at);
 
     Clock& m_clock;
     SimNetworkConfig m_config;

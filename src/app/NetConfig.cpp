@@ -99,7 +99,12 @@ std::vector<NetDevice> NetConfig::ParseNetConfig(std::string_view xml) {
     if (xml.size() > kMaxFileSize || NestingDepth(xml) > kMaxDepth) return devices;
 
     TiXmlDocument document;
-    document.Parse(std::string(xml).c_str(), nullptr, TIXML_DEFAULT_ENCODING);
+    // TinyXML steps over a UTF-8 sequence by the length its first byte announces, past the end
+    // of the text when the sequence is cut short: only valid UTF-8 is parsed as UTF-8 (a file
+    // in the Windows code page without a declaration is read byte by byte, as it should be).
+    const TiXmlEncoding encoding =
+        TextCodec::IsValidUtf8(xml) ? TIXML_DEFAULT_ENCODING : TIXML_ENCODING_LEGACY;
+    document.Parse(std::string(xml).c_str(), nullptr, encoding);
     if (document.Error()) return devices;
     const TiXmlElement* net = document.FirstChildElement("net");
     if (!net) return devices;

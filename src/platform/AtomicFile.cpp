@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "platform/FileFaults.h"
+
 namespace vg28 {
 
 namespace {
@@ -30,6 +32,13 @@ void SyncFolder(const std::string& path) {
 
 bool WriteAll(int fd, const void* data, std::size_t size) {
     const char* bytes = static_cast<const char*>(data);
+    if (FileFaults::Fail(FileOp::Write)) {
+        // A disk that fills up mid-write leaves part of the data behind.
+        const int error = errno;
+        [[maybe_unused]] const ssize_t part = ::write(fd, bytes, size / 2);
+        errno = error;
+        return false;
+    }
     while (size > 0) {
         const ssize_t written = ::write(fd, bytes, size);
         if (written < 0) {
@@ -70,6 +79,7 @@ AtomicFile::~AtomicFile() {
 bool AtomicFile::Open() {
     Discard();
     static std::atomic<unsigned> counter{0};
+    if (FileFaults::Fail(FileOp::Open)) return false;
     for (int attempt = 0; attempt < 100; ++attempt) {
         m_tempPath = m_path + ".tmp" + std::to_string(::getpid()) + "_" +
                      std::to_string(counter.fetch_add(1));
@@ -92,10 +102,11 @@ bool AtomicFile::Write(const void* data, std::size_t size) {
 
 bool AtomicFile::Commit() {
     if (m_fd < 0 || m_failed) return false;
-    const bool flushed = ::fsync(m_fd) == 0;
+    const bool flushed = !FileFaults::Fail(FileOp::Flush) && ::fsync(m_fd) == 0;
     const bool closed = ::close(m_fd) == 0;
     m_fd = -1;
-    if (!flushed || !closed || ::rename(m_tempPath.c_str(), m_path.c_str()) != 0) {
+    if (!flushed || !closed || FileFaults::Fail(FileOp::Rename) ||
+        ::rename(m_tempPath.c_str(), m_path.c_str()) != 0) {
         const int error = errno;
         Discard();
         errno = error;

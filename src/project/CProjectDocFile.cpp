@@ -12,6 +12,7 @@
 #include "app/Profile.h"
 #include "app/ProfileKeys.h"
 #include "platform/AtomicFile.h"
+#include "platform/FileFaults.h"
 #include "platform/FixedText.h"
 #include "project/CProjectDoc.h"
 
@@ -103,6 +104,7 @@ int CProjectDoc::LoadProject(const std::string& path) {
         return code;
     }
     m_pathName = path;
+    m_fileBehind = false;
     return kFileOk;
 }
 
@@ -176,16 +178,30 @@ int CProjectDoc::SaveProject() {
     // The template of the next new project follows every save, successful or not.
     m_profile.WriteBinary(keys::kProjectDefault.section, keys::kProjectDefault.key, &setup,
                           kSetupSize);
+    if (written) m_fileBehind = false;
     return written ? kFileOk : kFileWriteError;
 }
 
 int CProjectDoc::AppendLastRecord() {
+    const int code = AppendToFile();
+    m_fileBehind = code != kFileOk;
+    return code;
+}
+
+int CProjectDoc::AppendToFile() {
     if (m_pathName.empty()) return kFileCannotOpen;
     // 832-byte images would corrupt a file of 320-byte records: write it anew in this format.
     if (version == kVersion1) return SaveProject();
+    // A file that missed an earlier record would never get it: write it anew too (unless it
+    // is gone).
+    if (m_fileBehind) {
+        struct stat info {};
+        if (::stat(m_pathName.c_str(), &info) != 0) return kFileCannotOpen;
+        return SaveProject();
+    }
 
     // Never create the file: a project file that disappeared is not recreated headless.
-    const int fd = OpenRegular(m_pathName, O_RDWR);
+    const int fd = FileFaults::Fail(FileOp::Open) ? -1 : OpenRegular(m_pathName, O_RDWR);
     if (fd < 0) return kFileCannotOpen;
     FileDescriptor file(fd);
 
@@ -203,17 +219,22 @@ int CProjectDoc::AppendLastRecord() {
     // A torn earlier append leaves part of a record at the end; cut it off first so that
     // the new record starts on a record boundary.
     const std::uint64_t end = length - (length - kDataStart) % kRecordSize;
-    if (end != length && ::ftruncate(fd, static_cast<off_t>(end)) != 0) return kFileWriteError;
+    if (end != length &&
+        (FileFaults::Fail(FileOp::Truncate) || ::ftruncate(fd, static_cast<off_t>(end)) != 0))
+        return kFileWriteError;
 
     if (!records.empty()) {
         if (::lseek(fd, static_cast<off_t>(end), SEEK_SET) < 0) return kFileWriteError;
         if (!WriteAll(fd, &records.back(), kRecordSize)) {
             // Leave no half record behind (if even that fails, the next append cuts it off).
-            [[maybe_unused]] const int cut = ::ftruncate(fd, static_cast<off_t>(end));
+            if (!FileFaults::Fail(FileOp::Truncate)) {
+                [[maybe_unused]] const int cut = ::ftruncate(fd, static_cast<off_t>(end));
+            }
             return kFileWriteError;
         }
     }
-    return file.Close() ? kFileOk : kFileWriteError;
+    const bool flushed = !FileFaults::Fail(FileOp::Flush);
+    return file.Close() && flushed ? kFileOk : kFileWriteError;
 }
 
 }  // namespace vg28

@@ -44,6 +44,23 @@ bool Concat(std::string& request, std::initializer_list<std::string_view> parts)
     return true;
 }
 
+// MatchReply; on a radio network the keyword must also open the reply. A line whose CR was
+// lost runs on into the next one, which may be another instrument's line with the keyword
+// asked for: behind our own address prefix it would be taken for our instrument's answer.
+bool MatchOwnReply(const PacketLink& link, std::string_view reply, std::size_t& cursor,
+                   std::string_view command, std::size_t maxLength = 0) {
+    std::size_t at = 0;
+    if (!MatchReply(reply, at, command, maxLength)) return false;
+    const CurrentState* state = link.State();
+    if (state && state->address[0] != '\0') {
+        if (command.back() == '\r') command.remove_suffix(1);
+        if (maxLength != 0 && maxLength < command.size()) command = command.substr(0, maxLength);
+        if (at != command.size() + 1) return false;
+    }
+    cursor = at;
+    return true;
+}
+
 }  // namespace
 
 InstrumentCommands::InstrumentCommands(PacketLink& link, CProjectDoc* doc)
@@ -66,7 +83,7 @@ void InstrumentCommands::DropLine() {
 bool InstrumentCommands::Query(const std::string& request, int attempts, std::string& reply,
                                std::size_t& cursor, std::size_t maxLength) {
     if (!m_link.Transact(request, reply, attempts)) return false;
-    return MatchReply(reply, cursor, request, maxLength);
+    return MatchOwnReply(m_link, reply, cursor, request, maxLength);
 }
 
 bool InstrumentCommands::EchoTwice(std::string request, int waitMs) {
@@ -255,7 +272,8 @@ bool InstrumentCommands::SetSensor(int n, const SensorRecord* description) {
     std::string reply;
     std::size_t cursor = 0;
     SensorDescription echoed;
-    const bool ok = m_link.Transact(request, reply, kQ3) && MatchReply(reply, cursor, head) &&
+    const bool ok = m_link.Transact(request, reply, kQ3) &&
+                    MatchOwnReply(m_link, reply, cursor, head) &&
                     ParseSensorDescription(std::string_view(reply).substr(cursor), echoed) &&
                     echoed.id == sent.id && echoed.description == sent.description &&
                     echoed.units == sent.units && echoed.precision == sent.precision;
@@ -288,7 +306,7 @@ bool InstrumentCommands::ReadRecordCount(std::size_t maxLength, std::string& lin
         if (m_link.RecvPacket(line) && !line.empty()) break;
         line.clear();
     }
-    return !line.empty() && MatchReply(line, cursor, "record;s", maxLength);
+    return !line.empty() && MatchOwnReply(m_link, line, cursor, "record;s", maxLength);
 }
 
 bool InstrumentCommands::QueryRecordState() {
@@ -374,7 +392,8 @@ bool InstrumentCommands::ExternalDeviceCommand(std::optional<std::string_view> c
     for (int i = 0; i < attempts; ++i) {
         std::string line;
         std::size_t cursor = 0;
-        result = m_link.RecvPacket(line) && !line.empty() && MatchReply(line, cursor, "XDEV") &&
+        result = m_link.RecvPacket(line) && !line.empty() &&
+                 MatchOwnReply(m_link, line, cursor, "XDEV") &&
                  StartsWith(std::string_view(line).substr(cursor), "< ");
         if (!result) continue;
         std::string_view answer = std::string_view(line).substr(cursor + 2);
