@@ -23,15 +23,15 @@ TestProject::~TestProject() {
     Locale::SetCurrent(m_savedLocale);
 }
 
-void TestProject::AddSensor(const SensorSpec& spec) {
+void TestProject::AddSensor(const SensorSpec& sensor) {
     SensorRecord record = EmptySensorRecord();
-    CopyText(record.id, spec.id);
-    CopyText(record.description, spec.description);
-    CopyText(record.units, spec.units);
-    CopyText(record.type, spec.type);
-    record.precision = spec.precision;
-    record.minimum = spec.minimum;
-    record.maximum = spec.maximum;
+    CopyText(record.id, sensor.id);
+    CopyText(record.description, sensor.description);
+    CopyText(record.units, sensor.units);
+    CopyText(record.type, sensor.type);
+    record.precision = sensor.precision;
+    record.minimum = sensor.minimum;
+    record.maximum = sensor.maximum;
     sensors.Append(record);
 }
 

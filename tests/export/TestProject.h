@@ -31,7 +31,7 @@ public:
     explicit TestProject(const std::string& name = "demo", char decimal = '.');
     ~TestProject();
 
-    void AddSensor(const SensorSpec& spec);
+    void AddSensor(const SensorSpec& sensor);
     void SetChannel(int k, const std::string& id);
     // A record at the given time with the KWS, KWS-SMTE and KWS-SHT flags set and values by
     // channel (precision 2 unless given), marked by the sensor database as a download marks it.

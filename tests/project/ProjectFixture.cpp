@@ -6,23 +6,23 @@
 
 namespace vg28::test {
 
-SensorRecord MakeSensor(const FixtureSensor& spec) {
+SensorRecord MakeSensor(const FixtureSensor& sensor) {
     SensorRecord record = EmptySensorRecord();
-    CopyText(record.id, spec.id);
-    CopyText(record.type, spec.type);
-    CopyText(record.description, spec.id);
-    record.precision = spec.precision;
-    record.minimum = spec.minimum;
-    record.maximum = spec.maximum;
-    for (std::size_t i = 0; i < spec.coefficients.size() && i < 6; ++i)
-        record.coefficients[i] = spec.coefficients[i];
+    CopyText(record.id, sensor.id);
+    CopyText(record.type, sensor.type);
+    CopyText(record.description, sensor.id);
+    record.precision = sensor.precision;
+    record.minimum = sensor.minimum;
+    record.maximum = sensor.maximum;
+    for (std::size_t i = 0; i < sensor.coefficients.size() && i < 6; ++i)
+        record.coefficients[i] = sensor.coefficients[i];
     return record;
 }
 
 SensorDatabase MakeSensorDatabase(const TempFolder& folder, const std::vector<FixtureSensor>& specs) {
     SensorDatabase written;
-    for (const FixtureSensor& spec : specs)
-        written.Append(MakeSensor(spec));
+    for (const FixtureSensor& sensor : specs)
+        written.Append(MakeSensor(sensor));
     SensorDatabase loaded;
     if (!specs.empty()) {
         const std::string path = folder.File(SensorDatabase::kFileName);

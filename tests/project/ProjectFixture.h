@@ -25,7 +25,7 @@ struct FixtureSensor {
     std::vector<double> coefficients;  // C0.. (missing ones are 0)
 };
 
-SensorRecord MakeSensor(const FixtureSensor& spec);
+SensorRecord MakeSensor(const FixtureSensor& sensor);
 
 // Writes "sensors.dat" with the given sensors into the folder and loads it back.
 SensorDatabase MakeSensorDatabase(const TempFolder& folder, const std::vector<FixtureSensor>& specs);
