@@ -17,6 +17,7 @@
 #include "project/CurrentState.h"
 #include "protocol/InstrumentCommands.h"
 #include "protocol/ReplyGrammar.h"
+#include "support/SimProcess.h"
 #include "support/TempFolder.h"
 
 namespace vg28 {
@@ -110,23 +111,9 @@ TEST(CSerialPort, FailedOpenThrowsWithCode) {
 TEST(CSerialPort, TalksToSimulatorProgram) {
     test::TempFolder folder;
     const std::string linkPath = folder.File("ttyVG28");
-    int out[2];
-    ASSERT_EQ(::pipe(out), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::dup2(out[1], 1);
-        ::close(out[0]);
-        ::execl(VG28_SIM_PROGRAM, "vg28-sim", "--link", linkPath.c_str(), "--records", "5",
-                "--mode", "MANUAL", static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    ::close(out[1]);
-    std::string printed;
-    char c = 0;
-    while (::read(out[0], &c, 1) == 1 && c != '\n')
-        printed += c;
-    ::close(out[0]);
+    test::SimProcess sim;
+    const std::string printed =
+        sim.Start({"--link", linkPath, "--records", "5", "--mode", "MANUAL"});
     ASSERT_EQ(printed.rfind("/dev/", 0), 0u) << printed;
 
     CurrentState state{};
@@ -151,10 +138,7 @@ TEST(CSerialPort, TalksToSimulatorProgram) {
     EXPECT_NE(state.lastReplyTime, 0);
     link.ClosePort();
 
-    ::kill(child, SIGTERM);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_TRUE(sim.Stop());
 }
 
 }  // namespace
