@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchFolder.h"
 #include "app/Profile.h"
 #include "platform/AtomicFile.h"
 #include "platform/FixedText.h"
@@ -23,22 +24,7 @@ namespace {
 
 constexpr int kRecordCount = 100000;
 
-class BenchFolder {
-public:
-    BenchFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "vg28-bench-XXXXXX").string();
-        if (mkdtemp(pattern.data())) m_path = pattern + "/";
-    }
-    ~BenchFolder() {
-        std::error_code ignored;
-        if (!m_path.empty()) std::filesystem::remove_all(m_path, ignored);
-    }
-    const std::string& Path() const { return m_path; }
-
-private:
-    std::string m_path;
-};
+using bench::BenchFolder;
 
 // A catalogue of realistic size with sensors on the instrument's and the module's inputs.
 SensorDatabase MakeSensors() {

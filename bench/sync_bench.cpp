@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchFolder.h"
 #include "app/Operator.h"
 #include "app/Profile.h"
 #include "link/LinePeer.h"
@@ -33,22 +34,7 @@ namespace {
 
 constexpr int kRecords = 10000;
 
-class BenchFolder {
-public:
-    BenchFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "vg28-sync-XXXXXX").string();
-        if (mkdtemp(pattern.data())) m_path = pattern + "/";
-    }
-    ~BenchFolder() {
-        std::error_code ignored;
-        if (!m_path.empty()) std::filesystem::remove_all(m_path, ignored);
-    }
-    const std::string& Path() const { return m_path; }
-
-private:
-    std::string m_path;
-};
+using bench::BenchFolder;
 
 // A record line as the instrument sends it: eight inputs, the module channels and the flags.
 std::string RecordLine(int i) {

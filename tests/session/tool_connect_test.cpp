@@ -13,15 +13,12 @@
 
 #include "support/SimProcess.h"
 #include "support/TempFolder.h"
+#include "support/ToolRunner.h"
 
 namespace vg28 {
 namespace {
 
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using test::ToolRun;
 
 class ToolConnectTest : public ::testing::Test {
 protected:
@@ -30,21 +27,7 @@ protected:
                                    folder.File("sensors.dat"));
     }
 
-    ToolRun Tool(const std::string& arguments) {
-        const std::string errFile = folder.File("stderr.txt");
-        const std::string command = std::string(VG28_PROGRAM_DIR) + "/vg28-tool --folder '" +
-                                    folder.Path() + "' " + arguments + " 2>'" + errFile + "'";
-        ToolRun run;
-        FILE* pipe = ::popen(command.c_str(), "r");
-        char buffer[4096];
-        std::size_t got = 0;
-        while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            run.out.append(buffer, got);
-        const int status = ::pclose(pipe);
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        run.err = folder.ReadFile("stderr.txt");
-        return run;
-    }
+    ToolRun Tool(const std::string& arguments) { return test::RunTool(folder, arguments); }
 
     test::TempFolder folder;
 };

@@ -9,26 +9,13 @@
 #include <string>
 
 #include "support/TempFolder.h"
+#include "support/ToolRunner.h"
 
 namespace vg28 {
 namespace {
 
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& text) {
-    std::string quoted = "'";
-    for (const char c : text) {
-        if (c == '\'')
-            quoted += "'\\''";
-        else
-            quoted += c;
-    }
-    return quoted + "'";
-}
+using test::ShellQuote;
+using test::ToolRun;
 
 class ToolTest : public ::testing::Test {
 protected:
@@ -38,22 +25,7 @@ protected:
             std::filesystem::copy_file(database, folder.File("sensors.dat"));
     }
 
-    ToolRun Tool(const std::string& arguments) {
-        const std::string errFile = folder.File("stderr.txt");
-        const std::string command = std::string(VG28_PROGRAM_DIR) + "/vg28-tool --folder " +
-                                    Quote(folder.Path()) + " " + arguments + " 2>" + Quote(errFile);
-        ToolRun run;
-        FILE* pipe = ::popen(command.c_str(), "r");
-        char buffer[4096];
-        std::size_t got = 0;
-        while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            run.out.append(buffer, got);
-        const int status = ::pclose(pipe);
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        run.err = folder.ReadFile("stderr.txt");
-        std::filesystem::remove(errFile);
-        return run;
-    }
+    ToolRun Tool(const std::string& arguments) { return test::RunTool(folder, arguments); }
 
     test::TempFolder folder;
 };
@@ -179,7 +151,7 @@ TEST_F(ToolTest, ExportAndGraphScript) {
     ASSERT_EQ(Tool("project add-record p1 '2011-01-18 10:00:00;S10;21.5;F:KWS;1'").status, 0);
     ASSERT_EQ(Tool("project add-record p1 '2011-01-18 10:30:00;S10;22.5;F:KWS;1'").status, 0);
 
-    const ToolRun exported = Tool("--decimal , export p1 " + Quote(folder.File("out.csv")));
+    const ToolRun exported = Tool("--decimal , export p1 " + ShellQuote(folder.File("out.csv")));
     ASSERT_EQ(exported.status, 0) << exported.err;
     const std::string csv = folder.ReadFile("out.csv");
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 3);  // header and two records
@@ -192,7 +164,7 @@ TEST_F(ToolTest, ExportAndGraphScript) {
     EXPECT_NE(folder.ReadFile("p1-ag.xml").find("<?xml version=\"1.0\" encoding=\"UTF-8\" ?>"),
               std::string::npos);
 
-    EXPECT_EQ(Tool("export p1 " + Quote(folder.File("no/dir/out.csv"))).status, 1);
+    EXPECT_EQ(Tool("export p1 " + ShellQuote(folder.File("no/dir/out.csv"))).status, 1);
     EXPECT_EQ(Tool("export p1 x.csv --view 7").status, 64);
 }
 
@@ -208,17 +180,17 @@ TEST_F(ToolTest, SyncTakesTheInstrumentsProjectAndRecordsOnce) {
     const int downloaded = result["recordsAdded"];
     EXPECT_GT(downloaded, 0);
     const auto shown =
-        nlohmann::json::parse(Tool("project show " + Quote(project) + " --json").out);
+        nlohmann::json::parse(Tool("project show " + ShellQuote(project) + " --json").out);
     EXPECT_EQ(shown["recordCount"], downloaded);
     // The same instrument again: its configuration is known and its records are there, so
     // at most a record it took meanwhile is new (the simulated instrument records every 10
     // minutes of real time); nothing is stored twice.
-    const ToolRun again = Tool("sync " + Quote(project) + " --port simulator --json");
+    const ToolRun again = Tool("sync " + ShellQuote(project) + " --port simulator --json");
     ASSERT_EQ(again.status, 0) << again.err;
     const int more = nlohmann::json::parse(again.out)["recordsAdded"];
     EXPECT_LE(more, 1);
     const auto after =
-        nlohmann::json::parse(Tool("project show " + Quote(project) + " --json").out);
+        nlohmann::json::parse(Tool("project show " + ShellQuote(project) + " --json").out);
     ASSERT_EQ(after["recordCount"], downloaded + more);
     for (std::size_t i = 1; i < after["records"].size(); ++i)
         EXPECT_LT(after["records"][i - 1]["time"], after["records"][i]["time"]) << i;
