@@ -273,6 +273,32 @@ void CProjectDoc::InsertRecord(const MeasurementRecord& record) {
     UpdateFirstAndLast();
 }
 
+namespace {
+
+bool TimeBefore(const MeasurementRecord& record, const TimeStamp& time) {
+    return record.time < time;
+}
+
+}  // namespace
+
+bool CProjectDoc::HasRecordAt(const TimeStamp& time) const {
+    const auto at = std::lower_bound(records.begin(), records.end(), time, TimeBefore);
+    return at != records.end() && at->time == time;
+}
+
+std::size_t CProjectDoc::CountRecordsFrom(const TimeStamp& time) const {
+    const auto at = std::lower_bound(records.begin(), records.end(), time, TimeBefore);
+    return static_cast<std::size_t>(records.end() - at);
+}
+
+TimeStamp CProjectDoc::NextDownloadFrom() const {
+    const TimeStamp& last = lastTime;
+    if (last.year == 0 ||
+        !IsPlausibleDate(last.year, last.month, last.day, last.hour, last.minute, last.second))
+        return TimeStamp{};
+    return TimeStamp::FromSeconds(last.Seconds() + 1);
+}
+
 void CProjectDoc::SettleLastRecord() {
     if (records.size() < 2) return;
     const auto last = records.end() - 1;

@@ -75,6 +75,12 @@ public:
     // Inserts a record keeping the time order (the new one usually is the newest) and updates
     // the first and last times.
     void InsertRecord(const MeasurementRecord& record);
+    // The records are in time order, so both look-ups are binary searches.
+    bool HasRecordAt(const TimeStamp& time) const;
+    std::size_t CountRecordsFrom(const TimeStamp& time) const;
+    // Where a download of the records not yet here starts: one second after the last record,
+    // or an empty time (from the beginning) when the last record's time is not a valid one.
+    TimeStamp NextDownloadFrom() const;
 
     // Em50 logger readings (CProjectDocEm50.cpp). FindRecord scans from the newest record:
     // kFindExact finds the record of the same date and minute, kFindPredecessor the newest one

@@ -299,6 +299,14 @@ bool InstrumentCommands::FormatMemory() {
     return false;
 }
 
+bool InstrumentCommands::IsRecordCount(std::string_view data) {
+    if (StartsWith(data, "Empty")) return true;
+    std::size_t pos = 0;
+    long long value = 0;
+    if (!ScanInt(data, pos, value)) return false;
+    return pos == data.size() || data[pos] == '\r';
+}
+
 bool InstrumentCommands::ReadRecordCount(std::size_t maxLength, std::string& line,
                                          std::size_t& cursor) {
     line.clear();
@@ -314,7 +322,11 @@ bool InstrumentCommands::QueryRecordState() {
         if (!m_link.SendPacket("record\r")) continue;
         std::string line;
         std::size_t cursor = 0;
-        if (ReadRecordCount(6, line, cursor)) return true;
+        // A record line of a download still on its way also begins with "RECORD;": only
+        // "Empty" or a bare number answers the query.
+        if (ReadRecordCount(6, line, cursor) &&
+            IsRecordCount(std::string_view(line).substr(cursor)))
+            return true;
     }
     return false;
 }

@@ -82,6 +82,8 @@ private:
     bool EchoTwice(std::string request, int waitMs);
     void DropLine();
     std::uint32_t Firmware() const;
+    // "Empty" or a bare number: the data of a record-count answer.
+    static bool IsRecordCount(std::string_view data);
     // Reads up to five lines until a non-empty one and matches "record;s" in it.
     bool ReadRecordCount(std::size_t maxLength, std::string& line, std::size_t& cursor);
 

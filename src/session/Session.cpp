@@ -34,10 +34,6 @@ constexpr int kMsgNoNewData = 10118;
 constexpr int kMsgAutoDownloadOn = 10124;
 constexpr int kMsgNoRecordsYet = 10125;
 
-bool IsValidStamp(const TimeStamp& t) {
-    return t.year != 0 && IsPlausibleDate(t.year, t.month, t.day, t.hour, t.minute, t.second);
-}
-
 }  // namespace
 
 Session::Session(const SessionServices& services)
@@ -430,8 +426,7 @@ bool Session::ReadOneRecord() {
 Session::Outcome Session::StepDownload(int step) {
     CurrentState& s = State();
     if (!m_doc.HasProject() || !s.connected || !s.synchronized) return Outcome::Success;
-    TimeStamp from{};
-    if (IsValidStamp(m_doc.lastTime)) from = TimeStamp::FromSeconds(m_doc.lastTime.Seconds() + 1);
+    const TimeStamp from = m_doc.NextDownloadFrom();
 
     s.downloadCount = 0;
     if (!m_commands.SelectRecordsFrom(from, s.downloadCount)) {

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -14,6 +15,7 @@
 #include "project/DocObserver.h"
 #include "project/ProjectLibrary.h"
 #include "protocol/InstrumentCommands.h"
+#include "protocol/ReplyGrammar.h"
 #include "sensors/SensorFormat.h"
 
 namespace vg28 {
@@ -30,6 +32,13 @@ constexpr int kOpeningDelayTicks = 15;
 constexpr int kReconfigureTicks = 65;  // 13 s for the instrument to take a changed project
 constexpr int kInitWaitTicks = 5;
 constexpr int kEm50MaxFailures = 5;
+// Record download: quiet time before a short selection is asked for again, the time each
+// such selection adds to the run's allowance, and how many may bring nothing.
+constexpr long long kQuietMs = 5000;
+constexpr long long kRefillSeconds = 15;
+constexpr int kMaxFruitlessRefills = 3;
+constexpr int kCountUnknown = -1;    // the selection's answer did not arrive
+constexpr int kCountAbandoned = -2;  // the records it announced are not coming
 
 constexpr const char* kSummaryText = "Проекты отличаются.\nИспользовать данные из...";
 constexpr const char* kNameQuestion =
@@ -164,7 +173,10 @@ void SyncWorker::Open() {
     } else if (step == 4 || step == 5) {
         m_caption = "Закачка записей";
         m_budget = state.downloadCount;
-        m_lastDownloaded = m_env.doc.lastTime;
+        // The session selected the records before the worker started.
+        m_selectionFrom = m_env.doc.NextDownloadFrom();
+        m_selectionCount = state.downloadCount;
+        m_lastLineMs = m_env.clock.MonotonicMs();
     } else {
         m_budget = 94;
         m_pcWinsParameters = state.uploadPending;
@@ -269,7 +281,7 @@ void SyncWorker::AnswerPc() {
 void SyncWorker::Tick() {
     if (m_closed) return;
     const long long elapsedSeconds = (m_env.clock.MonotonicMs() - m_startMs) / 1000;
-    if (elapsedSeconds >= static_cast<long long>(kSecondsPerUnit) * m_budget) {
+    if (elapsedSeconds >= static_cast<long long>(kSecondsPerUnit) * m_budget + m_refillSeconds) {
         DebugLog("SYNCRES_TIMEOUT");
         Close(kResultTimeout);
         return;
@@ -623,45 +635,94 @@ void SyncWorker::SensorStep() {
 // --- record download -------------------------------------------------------------------------
 
 void SyncWorker::DownloadStep() {
-    CProjectDoc& doc = m_env.doc;
-    InstrumentCommands& commands = m_env.commands;
     bool gotRecord = false;
     for (int n = 0; n < 3; ++n) {
         std::string line;
-        if (!commands.ReadLine(line)) break;
-        const std::size_t at = line.find("RECORD;");
-        if (at == std::string::npos) continue;
-        const std::string_view text = std::string_view(line).substr(at + 7);
-        TimeStamp time{};
-        std::size_t cursor = 0;
-        if (!CProjectDoc::ParseTimeStamp(text, cursor, time)) continue;
-        // A record repeated by a re-selection (or a late reply) is taken once.
-        if (!(m_lastDownloaded < time)) continue;
-        int added = 0;
-        if (!doc.AddRecordLine(text, added)) continue;
-        m_lastDownloaded = time;
-        ++m_recordsAdded;
-        gotRecord = true;
-        if (m_counted < m_budget) {
-            ++m_counted;
-            m_progress = m_counted;
-        }
+        if (!m_env.commands.ReadLine(line)) break;
+        m_lastLineMs = m_env.clock.MonotonicMs();
+        if (TakeRecordLine(line)) gotRecord = true;
     }
     if (gotRecord) return;
 
+    const int missing = MissingFromSelection();
+    if (missing > 0) {
+        // Lines may still be on their way (a late one holds up the rest of the burst).
+        if (m_env.clock.MonotonicMs() - m_lastLineMs < kQuietMs) return;
+        if (m_selectionCount >= 0 && ++m_fruitlessRefills > kMaxFruitlessRefills) {
+            // The instrument keeps counting records it does not send: take what came.
+            DebugLog("SyncWorker: %d records announced but never sent", missing);
+            m_selectionCount = kCountAbandoned;
+        } else {
+            m_env.commands.QueryRecordState();
+            SelectRecords(m_selectionFrom);
+            // An answered selection extends the run's time; a silent line does not.
+            if (m_selectionCount >= 0) m_refillSeconds += kRefillSeconds;
+            return;
+        }
+    }
     if (m_counted < m_budget) {
-        commands.QueryRecordState();
-        TimeStamp from{};
-        const TimeStamp& last = doc.lastTime;
-        if (IsPlausibleDate(last.year, last.month, last.day, last.hour, last.minute, last.second))
-            from = TimeStamp::FromSeconds(last.Seconds() + 1);
-        int count = 0;
-        if (!commands.SelectRecordsFrom(from, count)) return;
-        if (count <= 0) Close(kResultDone);
+        // Records taken while the download ran are asked for once the selection is complete.
+        m_env.commands.QueryRecordState();
+        SelectRecords(m_env.doc.NextDownloadFrom());
+        if (m_selectionCount == 0) Close(kResultDone);
         return;
     }
-    if (doc.setup.em50 && m_em50.Em50Present()) {
-        doc.m_rCurState.step = 9;
+    FinishDownload();
+}
+
+// A record line is added when its record is not here yet; the answer of a selection whose
+// answer was missed is taken as its count. True when a record was added.
+bool SyncWorker::TakeRecordLine(const std::string& line) {
+    const std::size_t at = line.find("RECORD;");
+    if (at == std::string::npos) return false;
+    std::string_view text = std::string_view(line).substr(at + 7);
+    if (StartsWith(text, "S;")) {
+        if (m_selectionCount == kCountUnknown) {
+            text.remove_prefix(2);
+            std::size_t pos = 0;
+            long long count = 0;
+            if (StartsWith(text, "Empty"))
+                m_selectionCount = 0;
+            else if (ScanInt(text, pos, count))
+                m_selectionCount = static_cast<int>(count);
+        }
+        return false;
+    }
+    TimeStamp time{};
+    std::size_t cursor = 0;
+    if (!CProjectDoc::ParseTimeStamp(text, cursor, time)) return false;
+    if (m_env.doc.HasRecordAt(time)) return false;
+    int added = 0;
+    if (!m_env.doc.AddRecordLine(text, added)) return false;
+    ++m_recordsAdded;
+    m_fruitlessRefills = 0;
+    if (m_counted < m_budget) {
+        ++m_counted;
+        m_progress = m_counted;
+    }
+    return true;
+}
+
+int SyncWorker::MissingFromSelection() const {
+    if (m_selectionCount == kCountUnknown) return 1;
+    if (m_selectionCount == kCountAbandoned) return 0;
+    const std::size_t here = m_env.doc.CountRecordsFrom(m_selectionFrom);
+    return here >= static_cast<std::size_t>(m_selectionCount)
+               ? 0
+               : m_selectionCount - static_cast<int>(here);
+}
+
+void SyncWorker::SelectRecords(const TimeStamp& from) {
+    m_selectionFrom = from;
+    int count = 0;
+    m_selectionCount =
+        m_env.commands.SelectRecordsFrom(from, count) ? std::max(count, 0) : kCountUnknown;
+    m_lastLineMs = m_env.clock.MonotonicMs();
+}
+
+void SyncWorker::FinishDownload() {
+    if (m_env.doc.setup.em50 && m_em50.Em50Present()) {
+        m_env.doc.m_rCurState.step = 9;
         m_budget += 1;
         return;
     }

@@ -121,6 +121,10 @@ private:
     Outcome PeriodStep(std::string& question);
     void SensorStep();
     void DownloadStep();
+    bool TakeRecordLine(const std::string& line);
+    int MissingFromSelection() const;
+    void SelectRecords(const TimeStamp& from);
+    void FinishDownload();
     void Em50Step();
 
     SyncEnvironment& m_env;
@@ -157,9 +161,17 @@ private:
     int m_fileError = 0;
     std::string m_fileErrorPath;
 
-    // Record download: the newest record time taken in this run; the instrument sends its
-    // records in time order, so anything not newer is a repeat of a record already taken.
-    TimeStamp m_lastDownloaded{};
+    // Record download. The instrument sends every record from the selection's start in one
+    // burst and says how many: a record whose line was lost leaves the project short of that
+    // count, and the selection is asked for again once the line has been quiet for a while (a
+    // selection queues behind the burst still on its way). Records already here are skipped,
+    // so repeats and late lines are taken once. The answer of a selection may also come late,
+    // among the record lines.
+    TimeStamp m_selectionFrom{};
+    int m_selectionCount = -1;
+    long long m_lastLineMs = 0;
+    int m_fruitlessRefills = 0;
+    long long m_refillSeconds = 0;
     int m_counted = 0;
     int m_recordsAdded = 0;
 

@@ -95,6 +95,11 @@ TEST(InstrumentCommands, RepliesByTheGrammar) {
          [](InstrumentCommands& c) { return c.QueryRecordState(); }, true, ""},
         {"record state needs RECORD;", "RECORDS\rRECORDS\rRECORDS\r",
          [](InstrumentCommands& c) { return c.QueryRecordState(); }, false, ""},
+        {"record state is not a record line of a download",
+         "RECORD;2026-01-02 03:04:05;1;2\rRECORD;2026-01-02 03:05:05;1;2\rRECORD;12\r",
+         [](InstrumentCommands& c) { return c.QueryRecordState(); }, true, ""},
+        {"record state count must stand alone", "RECORD;12;x\rRECORD;12;x\rRECORD;12;x\r",
+         [](InstrumentCommands& c) { return c.QueryRecordState(); }, false, ""},
         {"sensor of another description",
          "SENSOR;4;\"TA 9\";\"Air\";\"C\";1;0.0;1.0;STD;2.500;"
          "0e0;1e0;0e0;0e0;0e0;0e0\rQ\rR\r",
