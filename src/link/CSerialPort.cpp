@@ -314,6 +314,13 @@ void CSerialPort::ClearDtr() {
     }
 }
 
+void CSerialPort::PurgeInput() {
+    if (m_handle < 0) CSerialException::Throw(EBADF);
+    if (::tcflush(m_handle, TCIFLUSH) != 0 && errno != ENOTTY && errno != EINVAL) {
+        CSerialException::Throw();
+    }
+}
+
 std::vector<std::string> CSerialPort::EnumeratePorts() {
     namespace fs = std::filesystem;
     static const char* const kPrefixes[] = {"ttyS", "ttyUSB", "ttyACM", "ttyAMA", "rfcomm"};

@@ -63,6 +63,8 @@ public:
     }
     void SetDtr();
     void ClearDtr();
+    // Discards what the driver received and nobody read yet.
+    void PurgeInput();
 
     // Serial devices present on this machine in ascending order. A device that exists but is
     // busy (held by another program, or refusing access) is listed too. POSIX: device paths of

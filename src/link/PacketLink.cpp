@@ -114,6 +114,24 @@ bool PacketLink::SendPacket(std::string_view command) {
 }
 
 bool PacketLink::RecvPacket(std::string& reply) {
+    bool rejected = false;
+    return ReceiveLine(reply, rejected);
+}
+
+bool PacketLink::RecvOwnPacket(std::string& reply) {
+    // Lines of other instruments on the radio network come between a request and its answer;
+    // they are not the answer and do not end the wait for it.
+    constexpr int kMaxRejected = 4;
+    for (int n = 0; n <= kMaxRejected; ++n) {
+        bool rejected = false;
+        if (ReceiveLine(reply, rejected)) return true;
+        if (!rejected) return false;
+    }
+    return false;
+}
+
+bool PacketLink::ReceiveLine(std::string& reply, bool& rejected) {
+    rejected = false;
     reply.clear();
     bool received = false;
     try {
@@ -134,8 +152,10 @@ bool PacketLink::RecvPacket(std::string& reply) {
     if (received && m_state) m_state->lastReplyTime = m_clock.UtcSeconds();
     DebugLog("RecvPacket(%d) [%s]", received ? 1 : 0, Printable(reply, kLoggedReply).c_str());
     if (!received) return false;
-    TrimNoise(reply);
-    return CheckAddress(reply, Address());
+    const std::string address = Address();
+    if (!CutToAddressPrefix(reply, address)) TrimNoise(reply);
+    rejected = !CheckAddress(reply, address);
+    return !rejected;
 }
 
 void PacketLink::TrimNoise(std::string& line) {
@@ -145,6 +165,25 @@ void PacketLink::TrimNoise(std::string& line) {
     while (i > 0 && IsReplyWordChar(static_cast<unsigned char>(line[i])))
         --i;
     if (i > 0 && !IsReplyWordChar(static_cast<unsigned char>(line[i]))) line.erase(0, i);
+}
+
+void PacketLink::PurgeInput() {
+    try {
+        if (m_line && m_line->IsOpen()) m_line->PurgeInput();
+    } catch (const CSerialException&) {
+        // The exchange that follows meets the same port error and reports it.
+    }
+}
+
+bool PacketLink::CutToAddressPrefix(std::string& line, std::string_view address) {
+    if (address.empty()) return false;
+    std::string prefix;
+    prefix.reserve(address.size() + 2);
+    prefix.append(1, ':').append(address).append(1, ';');
+    const std::size_t at = line.find(prefix);
+    if (at == std::string::npos) return false;
+    line.erase(0, at);
+    return true;
 }
 
 bool PacketLink::CheckAddress(std::string& line, std::string_view address) {
@@ -166,9 +205,12 @@ bool PacketLink::Transact(std::string_view command, std::string& reply, int atte
     m_clock.SleepMs(kPauseMs);
     bool obtained = false;
     for (int attempt = 0; attempt < attempts && !obtained; ++attempt) {
+        // A reply that came late, or twice, to an earlier request would otherwise be read
+        // as the answer to this one and keep every later exchange a line out of step.
+        PurgeInput();
         SendPacket(command);
-        if (RecvPacket(reply)) {
-            obtained = reply != command || RecvPacket(reply);  // skip a local echo
+        if (RecvOwnPacket(reply)) {
+            obtained = reply != command || RecvOwnPacket(reply);  // skip a local echo
         }
         if (!obtained) m_clock.SleepMs(kPauseMs);
     }
@@ -186,7 +228,7 @@ bool PacketLink::SendExpectEcho(std::string& command, int waitMs) {
     if (BeginsWith(reply, command)) return true;
     m_clock.SleepMs(waitMs);
     std::string second;
-    if (!RecvPacket(second)) return false;
+    if (!RecvOwnPacket(second)) return false;
     return BeginsWith(second, command);
 }
 

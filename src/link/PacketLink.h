@@ -66,10 +66,18 @@ public:
 
     // The noise trim and the address check of a received line (address may be empty).
     static void TrimNoise(std::string& line);
+    // Noise before our own address prefix, found whole: the noise trim alone would stop at a
+    // blank or a '-' inside an instrument name ("greenhouse 1") and cut the prefix apart.
+    static bool CutToAddressPrefix(std::string& line, std::string_view address);
     static bool CheckAddress(std::string& line, std::string_view address);
 
 private:
     std::string Address() const;
+    void PurgeInput();
+    // One line; rejected tells a line of another instrument from no line at all.
+    bool ReceiveLine(std::string& reply, bool& rejected);
+    // The next line that is ours, past a few lines of other instruments.
+    bool RecvOwnPacket(std::string& reply);
 
     Clock& m_clock;
     std::unique_ptr<SerialLine> m_line;

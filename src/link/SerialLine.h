@@ -28,6 +28,9 @@ public:
     virtual void SetTimeouts(const SerialTimeouts& timeouts) = 0;
     virtual void SetDtr() = 0;
     virtual void ClearDtr() = 0;
+    // Drops the bytes received but not read yet. A line whose bytes are scripted in advance
+    // (a test double) keeps them: the default does nothing.
+    virtual void PurgeInput() {}
     // The port name the line was made for.
     virtual const std::string& Name() const = 0;
 };

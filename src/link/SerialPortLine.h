@@ -23,6 +23,7 @@ public:
     void SetTimeouts(const SerialTimeouts& timeouts) override { m_port.SetTimeouts(timeouts); }
     void SetDtr() override { m_port.SetDtr(); }
     void ClearDtr() override { m_port.ClearDtr(); }
+    void PurgeInput() override { m_port.PurgeInput(); }
     const std::string& Name() const override { return m_device; }
 
     CSerialPort& Port() { return m_port; }

@@ -28,6 +28,14 @@ void SimulatedLine::RequireOpen() const {
     if (!m_open) CSerialException::Throw(EBADF);
 }
 
+void SimulatedLine::PurgeInput() {
+    RequireOpen();
+    // Only what has arrived by now; a peer that keeps sending cannot hold the purge forever.
+    constexpr int kMaxPurged = 1 << 16;
+    for (int n = 0; n < kMaxPurged && m_peer->TakeByte(); ++n) {
+    }
+}
+
 std::size_t SimulatedLine::Read(void* buffer, std::size_t count) {
     RequireOpen();
     auto* bytes = static_cast<unsigned char*>(buffer);

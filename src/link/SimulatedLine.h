@@ -23,6 +23,7 @@ public:
     int Close() override;
     bool IsOpen() const override { return m_open; }
     std::size_t Read(void* buffer, std::size_t count) override;
+    void PurgeInput() override;
     std::size_t Write(const void* data, std::size_t count) override;
     void SetTimeouts(const SerialTimeouts& timeouts) override;
     void SetDtr() override;

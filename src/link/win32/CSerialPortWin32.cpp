@@ -194,6 +194,10 @@ void CSerialPort::ClearDtr() {
     if (!::EscapeCommFunction(m_handle, CLRDTR)) CSerialException::Throw();
 }
 
+void CSerialPort::PurgeInput() {
+    if (!::PurgeComm(m_handle, PURGE_RXCLEAR)) CSerialException::Throw();
+}
+
 std::vector<std::string> CSerialPort::EnumeratePorts() {
     std::vector<std::string> ports;
     for (int index = 0; index < 255; ++index) {
