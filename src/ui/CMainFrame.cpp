@@ -23,16 +23,19 @@
 #include "session/CommandIds.h"
 #include "sync/SyncWorker.h"
 #include "sync/Synchronization.h"
+#include "ui/AboutDialog.h"
 #include "ui/CChildFrame.h"
 #include "ui/CMnemoView.h"
 #include "ui/CTableView.h"
 #include "ui/CommandTable.h"
-#include "ui/InterimDialogs.h"
+#include "ui/ConnectionSettingsDialog.h"
+#include "ui/DeviceListDialog.h"
 #include "ui/ProjectDescriptionDialog.h"
 #include "ui/ProjectListDialog.h"
 #include "ui/QtOperator.h"
-#include "ui/QtSyncDriver.h"
+#include "ui/SensorEditorDialog.h"
 #include "ui/StartDialog.h"
+#include "ui/SyncDialog.h"
 #include "ui/ToolbarIcons.h"
 
 namespace vg28::ui {
@@ -66,7 +69,7 @@ CMainFrame::CMainFrame(Application& app, Operator& op, Clock& clock, QWidget* pa
     setObjectName(QStringLiteral("mainFrame"));
     setWindowIcon(ToolbarIcons::ProgramIcon());
     m_syncDriverFactory = [](CMainFrame& frame) -> std::unique_ptr<SyncDialogDriver> {
-        return std::make_unique<QtSyncDriver>(frame);
+        return std::make_unique<SyncDialog>(&frame);
     };
     m_mdi = new QMdiArea;
     m_mdi->setObjectName(QStringLiteral("mdiArea"));
@@ -450,20 +453,26 @@ bool CMainFrame::RunProjectDescription(ProjectDescription& description) {
 std::optional<DeviceChoice> CMainFrame::RunDeviceList(const std::vector<NetDevice>& devices,
                                                       const std::string& address,
                                                       std::uint16_t /*radioAddress*/) {
-    return ChooseDeviceSimply(this, devices, address);
+    DeviceListDialog dialog(devices, address, m_operator, this);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.Choice();
 }
 
 std::optional<std::string> CMainFrame::RunConnectionSettings(const std::vector<std::string>& ports,
                                                              const std::string& current) {
-    return ChoosePortSimply(this, ports, current);
+    ConnectionSettingsDialog dialog(ports, current, this);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.Port();
 }
 
-void CMainFrame::RunSensorEditor(SensorDatabase& /*workingCopy*/) {
-    // The sensor editor's own dialog is not there yet; the copy goes back unchanged.
+void CMainFrame::RunSensorEditor(SensorDatabase& workingCopy) {
+    RunSensorEditorDialog(this, workingCopy, m_app.GetProfile().Get(keys::kInputOpen) != 0,
+                          m_operator);
 }
 
 void CMainFrame::RunAbout() {
-    ShowAboutSimply(this);
+    AboutDialog dialog(this);
+    dialog.exec();
 }
 
 bool CMainFrame::OpenHelpFile(const std::string& path) {

@@ -214,6 +214,7 @@ void CMnemoView::AppendValueRow(const QString& title, const QString& units) {
 }
 
 void CMnemoView::BuildRows(bool fromRefresh) {
+    m_values->clearSpans();
     m_values->setRowCount(0);
     AppendValueRow(QStringLiteral("Время"), QString());
     if (m_doc.HasProject()) {
@@ -229,8 +230,13 @@ void CMnemoView::BuildRows(bool fromRefresh) {
             }
         }
         for (int r = 0; r < kStatusRowCount; ++r) {
-            if (m_rowMask.test(kChannelCount + r))
-                AppendValueRow(QString::fromUtf8(kStatusRowTitles[r]), QString());
+            if (!m_rowMask.test(kChannelCount + r)) continue;
+            AppendValueRow(QString::fromUtf8(kStatusRowTitles[r]), QString());
+            // A status has no units and its texts ("Низкий заряд батареи") are longer than a
+            // number: it reads from the value column on across the units column.
+            const int row = m_values->rowCount() - 1;
+            m_values->setSpan(row, 1, 1, 2);
+            m_values->item(row, 1)->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         }
     }
     m_status->setRowCount(0);
@@ -299,7 +305,9 @@ void CMnemoView::Refresh() {
             }
             for (int r = 0; r < kStatusRowCount; ++r) {
                 if (!m_rowMask.test(kChannelCount + r) || row >= m_values->rowCount()) continue;
-                m_values->item(row++, 1)->setText(FromUtf8(m_doc.StatusText(record, r)));
+                QTableWidgetItem* cell = m_values->item(row++, 1);
+                cell->setText(FromUtf8(m_doc.StatusText(record, r)));
+                cell->setToolTip(cell->text());
             }
         }
     }

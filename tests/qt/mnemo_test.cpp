@@ -103,7 +103,11 @@ TEST(ControlPanel, StatusRowsOnlyForTheLastRecordAndOnlyWhenSomethingIsWrong) {
     EXPECT_EQ(Panel(t).TitleCaption()->text(), QStringLiteral("Последняя скачанная запись"));
     EXPECT_EQ(Column(Panel(t).ValuesList(), 0).mid(2), QStringList({"Питание"}));
     EXPECT_EQ(Panel(t).ValuesList()->item(2, 1)->text(), QStringLiteral("Низкий заряд батареи"));
+    // The status text is wider than the value column: it runs on across the units column.
+    EXPECT_EQ(Panel(t).ValuesList()->columnSpan(2, 1), 2);
+    EXPECT_EQ(Panel(t).ValuesList()->columnSpan(1, 1), 1);
     SetMode(t, 0);
+    EXPECT_EQ(Panel(t).ValuesList()->columnSpan(1, 1), 1);
     EXPECT_EQ(Panel(t).TitleCaption()->text(), QStringLiteral("Текущие значения"));
     for (int r = 0; r < ui::CMnemoView::kStatusRowCount; ++r)
         EXPECT_FALSE(Panel(t).RowMask().test(kChannelCount + r));

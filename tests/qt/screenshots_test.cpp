@@ -14,6 +14,7 @@
 #include "ui/NewProjectDialog.h"
 #include "ui/ProjectDescriptionDialog.h"
 #include "ui/ProjectListDialog.h"
+#include "ui/QtOperator.h"
 #include "ui/StartDialog.h"
 
 namespace vg28::test {
@@ -105,10 +106,10 @@ TEST(Shots, DISABLED_WindowsAndDialogs) {
     std::snprintf(description.notes[0], kIdLength, "Bench 4");
     ui::ProjectDescriptionDialog describe(description, op);
     Save(describe, "dialog-project-description");
-    QMessageBox box(
-        QMessageBox::Question, QStringLiteral("Арболюкс VG-28"),
-        QStringLiteral("Внимание!\n\nДатчик [TA 1] добавлен несколько раз.\nПродолжить?"));
-    Save(box, "message-box");
+    // The program's own question box, as the operator sees it.
+    AnswerModal(QStringLiteral("yes"), [](QWidget* box) { Save(*box, "message-box"); });
+    ui::QtOperator(&t.Frame())
+        .Ask(0, "Внимание!\n\nДатчик [TA 1] добавлен несколько раз.\nПродолжить?");
 }
 
 }  // namespace
