@@ -21,6 +21,7 @@ folder="$build/terminal"
 mkdir -p "$folder"
 cp "$bin/vg28-terminal" "$bin/sensors.dat" "$folder/"
 [ -x "$bin/vg28-tool" ] && cp "$bin/vg28-tool" "$folder/"
+[ -x "$bin/plotvane" ] && cp "$bin/plotvane" "$folder/"
 cp "$(dirname "$0")/../resources/net.xcfg.example" "$folder/net.xcfg"
 settings="$folder/vg28-terminal.ini"
 if [ ! -f "$settings" ]; then

@@ -34,7 +34,9 @@ ViewerCommand ViewerLauncher::CommandFor(const std::string& graphScript,
     command.parameters += "\"" + scriptPath + "\"";
     // The path is one argument as it stands, whatever characters its name holds.
     command.arguments.push_back(scriptPath);
-    if (host && manual == 0) {
+    // The refresh after an automatic download reloads the viewer already showing the script;
+    // the viewer itself gets it too, or every download would open one more window.
+    if (manual == 0) {
         command.parameters += " update";
         command.arguments.push_back("update");
     }

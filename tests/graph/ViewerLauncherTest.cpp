@@ -53,7 +53,8 @@ struct LaunchCase {
 };
 
 // Guards the launch rules: the script host with the "GraphScript" text, the quoted path and
-// " update" only for the refresh; the viewer with the path alone; no refresh unless the profile
+// " update" only for the refresh; the viewer with the path (and "update" for the refresh, so that
+// it reloads instead of opening one more window); no refresh unless the profile
 // asks; "Нет записей!" only on the operator's command; the message when the start fails.
 TEST(ViewerLauncherTest, StartsTheViewerByTheProfileRules) {
     const std::vector<LaunchCase> cases = {
@@ -85,7 +86,7 @@ TEST(ViewerLauncherTest, StartsTheViewerByTheProfileRules) {
          {"/opt/my viewer/dv.js", "//nologo", "@"},
          nullptr},
         {"viewer_manual", "", 0, 1, true, true, "plotvane", {"@"}, nullptr},
-        {"viewer_refresh_without_update", "", 1, 0, true, true, "plotvane", {"@"}, nullptr},
+        {"viewer_refresh_reloads", "", 1, 0, true, true, "plotvane", {"@", "update"}, nullptr},
         {"refresh_not_wanted", "", 0, 0, true, true, nullptr, {}, nullptr},
         {"no_records_manual", "", 0, 1, false, true, nullptr, {}, "Нет записей!"},
         {"no_records_refresh_is_silent", "", 1, 0, false, true, nullptr, {}, nullptr},
@@ -144,7 +145,7 @@ TEST(ViewerLauncherTest, ParameterTextAsTheShellGetsIt) {
     EXPECT_EQ(ViewerLauncher::CommandFor("dv.js", "/p/a-ag.xml", 1, "plotvane").parameters,
               "dv.js \"/p/a-ag.xml\"");
     const ViewerCommand viewer = ViewerLauncher::CommandFor("", "/p/a-ag.xml", 0, "/x/plotvane");
-    EXPECT_EQ(viewer.parameters, "\"/p/a-ag.xml\"");
+    EXPECT_EQ(viewer.parameters, "\"/p/a-ag.xml\" update");
     EXPECT_EQ(viewer.program, "/x/plotvane");
 }
 

@@ -1,0 +1,156 @@
+#pragma once
+// The viewer's window: one chart of a graph script with a time axis in the script's wall-clock
+// time, a value axis per script axis and a line per sensor. Legend entries and group buttons
+// hide and show sensors; the chart zooms, pans and resets; a readout follows the pointer; the
+// chart exports as PNG and SVG. Scripts are read off the GUI thread, and each line is drawn
+// from the points its pixels can show, so that millions of points stay responsive. A script
+// that cannot be read is reported in the window itself, never by a crash.
+
+#include <QFileSystemWatcher>
+#include <QFutureWatcher>
+#include <QHash>
+#include <QLabel>
+#include <QList>
+#include <QMainWindow>
+#include <QPointF>
+#include <QStackedWidget>
+#include <QString>
+#include <QTimer>
+#include <memory>
+#include <vector>
+
+#include "plotvane/core/GraphScriptReader.h"
+#include "plotvane/core/PlotScript.h"
+
+QT_BEGIN_NAMESPACE
+class QAction;
+class QChart;
+class QDateTimeAxis;
+class QGraphicsLineItem;
+class QLegendMarker;
+class QLineSeries;
+class QToolBar;
+class QValueAxis;
+QT_END_NAMESPACE
+
+namespace vg28::plotvane {
+
+class PlotChartView;
+
+class PlotWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit PlotWindow(QWidget* parent = nullptr);
+    ~PlotWindow() override;
+
+    // The script's times are wall-clock times counted as if they were UTC; the chart's time
+    // axis shows local time, so the viewer's process runs in UTC. Call before any window.
+    static void UseScriptTime();
+
+    // Reads path and shows it; ScriptShown follows when it is on screen.
+    void OpenScript(const QString& path);
+    // Reads the shown script again, keeping hidden sensors and, when zoomed, the view.
+    void Reload();
+    // Reloads whenever the script file is rewritten (on by default).
+    void SetWatchFile(bool watch);
+
+    const QString& ScriptPath() const { return m_path; }
+    const PlotScript& Script() const { return m_script; }
+    bool IsShowingChart() const;
+    QString MessageText() const;
+    QString NotesText() const;
+
+    // Sensors by their position in the script.
+    bool IsSensorVisible(int index) const;
+    void SetSensorVisible(int index, bool visible);
+    void SetGroupVisible(int groupIndex, bool visible);
+    QAction* GroupAction(int groupIndex) const;
+    QLegendMarker* LegendMarker(int index) const;
+    // Points handed to the chart for a sensor after decimation.
+    int DrawnPointCount(int index) const;
+
+    QChart* Chart() const { return m_chart; }
+    PlotChartView* ChartView() const { return m_view; }
+    // The visible time range in script seconds, and a value axis's range.
+    QPointF TimeRange() const;
+    QPointF ValueRange(int axisIndex) const;
+    bool IsZoomed() const { return m_zoomed; }
+    void ResetZoom();
+    // Redraws the lines for the present ranges at once (normally done after a range change).
+    void RedrawNow();
+
+    // The readout for a pointer at a scene position; empty outside the plot area.
+    void ShowReadoutAt(QPointF scenePos);
+    QString ReadoutText() const;
+    // The scene position of a time (seconds) and value on a sensor's axes.
+    QPointF ScenePosition(int index, double time, double value) const;
+
+    bool ExportPng(const QString& path);
+    bool ExportSvg(const QString& path);
+
+signals:
+    // After a read: ok when a chart is shown, false when a message is.
+    void ScriptShown(bool ok);
+
+private:
+    struct AxisRange {
+        double minimum;
+        double maximum;
+    };
+
+    void StartRead();
+    void ReadDone();
+    void Show(ReadResult&& result);
+    void ShowMessage(const QString& text);
+    void BuildChart();
+    void BuildGroups();
+    void ApplyInitialRanges();
+    void ScheduleRedraw();
+    void UpdateTicks();
+    void UpdateMarker(int index);
+    void UpdateAxisVisibility();
+    void UpdateGroupActions();
+    void HideReadout();
+    void OnRangeChanged();
+    void ExportWithDialog(bool svg);
+    void OpenWithDialog();
+    void WatchScript();
+    void CheckScriptChanged();
+    QString FileStamp() const;
+
+    QString m_path;
+    GraphScriptReader m_reader;
+    PlotScript m_script;
+    QFutureWatcher<std::shared_ptr<ReadResult>> m_reading;
+    bool m_readAgain = false;
+    bool m_keepView = false;
+    QFileSystemWatcher m_fileWatcher;
+    QTimer m_fileSettle;
+    bool m_watchFile = true;
+
+    QStackedWidget* m_pages = nullptr;
+    PlotChartView* m_view = nullptr;
+    QLabel* m_message = nullptr;
+    QLabel* m_notes = nullptr;
+    QLabel* m_readout = nullptr;
+    QToolBar* m_groupBar = nullptr;
+    QChart* m_chart = nullptr;
+    QDateTimeAxis* m_timeAxis = nullptr;
+    std::vector<QValueAxis*> m_valueAxes;  // by position of the script's axes
+    std::vector<QLineSeries*> m_series;    // by position of the script's sensors
+    std::vector<int> m_sensorAxis;         // sensor position -> axis position
+    std::vector<QAction*> m_groupActions;
+    QGraphicsLineItem* m_cursorLine = nullptr;
+    QString m_readoutPlain;
+    QString m_loadedStamp;  // modification time and size when last read
+
+    AxisRange m_fullTime{0.0, 1.0};  // seconds
+    int m_fullTimeTicks = 2;
+    std::vector<AxisRange> m_fullValues;
+    bool m_zoomed = false;
+    bool m_settingRanges = false;
+    QTimer m_redraw;
+    QHash<int, bool> m_hiddenById;  // kept across reloads
+};
+
+}  // namespace vg28::plotvane

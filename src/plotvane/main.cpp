@@ -1,0 +1,50 @@
+// plotvane: the graph viewer of the VG-28 terminal. Started with the graph script's path (and
+// "update" after it for a refresh), it shows the script's chart; a viewer already showing that
+// script reloads it on "update" instead of a second window opening.
+
+#include <QApplication>
+#include <QMessageBox>
+#include <string>
+#include <vector>
+
+#include "plotvane/InstanceChannel.h"
+#include "plotvane/PlotWindow.h"
+#include "plotvane/core/ViewerArguments.h"
+
+int main(int argc, char** argv) {
+    using vg28::plotvane::InstanceChannel;
+    using vg28::plotvane::PlotWindow;
+    using vg28::plotvane::ViewerArguments;
+
+    PlotWindow::UseScriptTime();
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("plotvane"));
+
+    std::vector<std::string> words;
+    const QStringList arguments = QApplication::arguments();
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        words.push_back(arguments[i].toStdString());
+    const ViewerArguments parsed = ViewerArguments::Parse(words);
+    const QString path = QString::fromStdString(parsed.scriptPath);
+
+    if (parsed.update && !path.isEmpty() && InstanceChannel::AskToReload(path)) return 0;
+
+    PlotWindow window;
+    InstanceChannel channel;
+    QObject::connect(&channel, &InstanceChannel::ReloadRequested, &window, [&window] {
+        window.Reload();
+        window.raise();
+        window.activateWindow();
+    });
+    window.show();
+    if (!parsed.ok) {
+        QMessageBox::warning(&window, QStringLiteral("plotvane"),
+                             QObject::tr("Неверные параметры запуска: %1")
+                                 .arg(QString::fromStdString(parsed.error)));
+    }
+    if (!path.isEmpty()) {
+        window.OpenScript(path);
+        channel.Listen(path);
+    }
+    return QApplication::exec();
+}
