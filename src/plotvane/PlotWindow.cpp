@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGraphicsLineItem>
+#include <QGuiApplication>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
@@ -17,6 +18,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPen>
+#include <QScreen>
 #include <QStatusBar>
 #include <QSvgGenerator>
 #include <QTimeZone>
@@ -129,7 +131,11 @@ QString ErrorText(const ReadResult& result, const QString& path) {
 PlotWindow::PlotWindow(QWidget* parent) : QMainWindow(parent), m_reader(DecimalSeparator()) {
     setObjectName(QStringLiteral("plotWindow"));
     setWindowTitle(QStringLiteral("plotvane"));
-    resize(1100, 650);
+    // 1100×650 where the screen allows, never larger than the screen's free area.
+    QSize size(1100, 650);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
+    resize(size);
 
     m_pages = new QStackedWidget(this);
     m_view = new PlotChartView(m_pages);
