@@ -16,6 +16,7 @@
 #include <new>
 #include <string>
 
+#include "BenchProject.h"
 #include "app/Profile.h"
 #include "graph/GraphScript.h"
 #include "platform/CivilTime.h"
@@ -77,72 +78,12 @@ namespace {
 constexpr int kRecordCount = 100000;
 constexpr double kMegabyte = 1024.0 * 1024.0;
 
-// The 20 plotted channels: S1-S13 and S15-S21 (S14 is never plotted).
-constexpr int kChannels[20] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,
-                               10, 11, 12, 14, 15, 16, 17, 18, 19, 20};
-
-class BenchProject {
-public:
-    BenchProject() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "vg28-export-bench-XXXXXX").string();
-        if (mkdtemp(pattern.data())) folder = pattern + "/";
-        profile.SetPath(folder + "bench.ini");
-        const char* units[5] = {
-            "\xB0"
-            "C",
-            "%", "micromol/m2s", "kPa", "mm"};
-        for (int i = 0; i < 20; ++i) {
-            SensorRecord sensor = EmptySensorRecord();
-            CopyText(sensor.id, "Sensor " + std::to_string(i));
-            CopyText(sensor.description, "Bench sensor");
-            CopyText(sensor.units, units[i % 5]);
-            sensor.precision = 1 + i % 3;
-            sensor.minimum = -1000.0;
-            sensor.maximum = 1000.0;
-            sensors.Append(sensor);
-        }
-        doc = std::make_unique<CProjectDoc>(folder, profile, sensors);
-        doc->ResetProject();
-        for (int i = 0; i < 20; ++i)
-            CopyText(doc->setup.sensorIds[kChannels[i]], "Sensor " + std::to_string(i));
-        doc->SetPathName(doc->ProjectFilePath("bench"));
-        doc->records.reserve(kRecordCount);
-        MeasurementRecord record{};
-        record.status[kFlagKws] = 1;
-        record.status[kFlagKwsSmte] = 1;
-        record.status[kFlagKwsSht] = 1;
-        record.values[36].value = 1.0;
-        for (int r = 0; r < kRecordCount; ++r) {
-            const std::int64_t seconds = 1295364600 + std::int64_t{r} * 600;
-            const LocalTime local = LocalFromSeconds(seconds);
-            record.time = TimeStamp{};
-            record.time.year = static_cast<std::uint16_t>(local.year);
-            record.time.month = static_cast<std::uint8_t>(local.month);
-            record.time.day = static_cast<std::uint8_t>(local.day);
-            record.time.hour = static_cast<std::uint8_t>(local.hour);
-            record.time.minute = static_cast<std::uint8_t>(local.minute);
-            for (int i = 0; i < 20; ++i) {
-                record.values[kChannels[i]] = {20.0 + 10.0 * ((r * 7 + i * 13) % 100) / 100.0,
-                                               1 + i % 3, 0};
-            }
-            doc->InsertRecord(record);
-        }
-    }
-    ~BenchProject() {
-        doc.reset();
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
-    }
-
-    std::string folder;
-    Profile profile;
-    SensorDatabase sensors;
-    std::unique_ptr<CProjectDoc> doc;
-};
+using bench::BenchProject;
 
 BenchProject& Project() {
-    static BenchProject project;
+    static BenchProject project(kRecordCount, {"\xB0"
+                                               "C",
+                                               "%", "micromol/m2s", "kPa", "mm"});
     return project;
 }
 
@@ -155,7 +96,7 @@ void Report(benchmark::State& state, std::size_t base, const std::string& path) 
 
 void BM_ExportCsv(benchmark::State& state) {
     BenchProject& project = Project();
-    const std::string path = project.folder + "bench.csv";
+    const std::string path = project.folder.Path() + "bench.csv";
     std::size_t base = 0;
     for (auto _ : state) {
         base = StartPeak();
@@ -169,7 +110,7 @@ BENCHMARK(BM_ExportCsv)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_ExportFixedWidth(benchmark::State& state) {
     BenchProject& project = Project();
-    const std::string path = project.folder + "bench.txt";
+    const std::string path = project.folder.Path() + "bench.txt";
     std::size_t base = 0;
     for (auto _ : state) {
         base = StartPeak();

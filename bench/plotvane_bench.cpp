@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "BenchFolder.h"
+#include "BenchProject.h"
 #include "app/Profile.h"
 #include "graph/GraphScript.h"
 #include "platform/CivilTime.h"
@@ -26,60 +26,18 @@ namespace {
 constexpr int kRecordCount = 100000;
 constexpr int kChartColumns = 1600;
 constexpr double kMegabyte = 1024.0 * 1024.0;
-// S1-S13 and S15-S21: S14 is never plotted.
-constexpr int kChannels[20] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,
-                               10, 11, 12, 14, 15, 16, 17, 18, 19, 20};
-
 class BigScript {
 public:
-    BigScript() {
-        profile.SetPath(folder.Path() + "bench.ini");
-        const char* units[2] = {
-            "\xB0"
-            "C",
-            "%"};
-        for (int i = 0; i < 20; ++i) {
-            SensorRecord sensor = EmptySensorRecord();
-            CopyText(sensor.id, "Sensor " + std::to_string(i));
-            CopyText(sensor.description, "Bench sensor");
-            CopyText(sensor.units, units[i % 2]);
-            sensor.precision = 2;
-            sensor.minimum = -1000.0;
-            sensor.maximum = 1000.0;
-            sensors.Append(sensor);
-        }
-        auto doc = std::make_unique<CProjectDoc>(folder.Path(), profile, sensors);
-        doc->ResetProject();
-        for (int i = 0; i < 20; ++i)
-            CopyText(doc->setup.sensorIds[kChannels[i]], "Sensor " + std::to_string(i));
-        doc->SetPathName(doc->ProjectFilePath("bench"));
-        doc->records.reserve(kRecordCount);
-        MeasurementRecord record{};
-        record.status[kFlagKws] = 1;
-        record.status[kFlagKwsSmte] = 1;
-        record.status[kFlagKwsSht] = 1;
-        record.values[36].value = 1.0;
-        for (int r = 0; r < kRecordCount; ++r) {
-            const LocalTime local = LocalFromSeconds(1295364600 + std::int64_t{r} * 600);
-            record.time = TimeStamp{};
-            record.time.year = static_cast<std::uint16_t>(local.year);
-            record.time.month = static_cast<std::uint8_t>(local.month);
-            record.time.day = static_cast<std::uint8_t>(local.day);
-            record.time.hour = static_cast<std::uint8_t>(local.hour);
-            record.time.minute = static_cast<std::uint8_t>(local.minute);
-            for (int i = 0; i < 20; ++i)
-                record.values[kChannels[i]] = {20.0 + 10.0 * ((r * 7 + i * 13) % 100) / 100.0, 2,
-                                               0};
-            doc->InsertRecord(record);
-        }
-        if (WriteGraphScript(*doc, 0) == kFileOk)
-            path = GraphScript::ScriptPathFor(doc->PathName());
+    BigScript()
+        : project(kRecordCount, {"\xB0"
+                                 "C",
+                                 "%"}) {
+        if (WriteGraphScript(*project.doc, 0) == kFileOk)
+            path = GraphScript::ScriptPathFor(project.doc->PathName());
         script = plotvane::GraphScriptReader('.').ReadFile(path).script;
     }
 
-    bench::BenchFolder folder;
-    Profile profile;
-    SensorDatabase sensors;
+    bench::BenchProject project;
     std::string path;
     plotvane::PlotScript script;
 };
