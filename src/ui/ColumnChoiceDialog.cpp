@@ -27,13 +27,7 @@ ColumnChoiceDialog::ColumnChoiceDialog(std::uint64_t customSet, QWidget* parent)
     }
     m_list->setMinimumHeight(260);
     layout->addWidget(m_list);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    connect(AddDialogButton(buttons, "OK", "ok", true), &QPushButton::clicked, this,
-            &QDialog::accept);
-    connect(AddDialogButton(buttons, "Отменить", "cancel"), &QPushButton::clicked, this,
-            &QDialog::reject);
-    layout->addLayout(buttons);
+    AddOkCancelRow(*this, *layout);
 }
 
 std::uint64_t ColumnChoiceDialog::CustomSet() const {

@@ -45,13 +45,7 @@ ConnectionSettingsDialog::ConnectionSettingsDialog(const std::vector<std::string
     row->addWidget(label);
     row->addWidget(m_ports, 1);
     layout->addLayout(row);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    connect(AddDialogButton(buttons, "OK", "ok", true), &QPushButton::clicked, this,
-            &QDialog::accept);
-    connect(AddDialogButton(buttons, "Отменить", "cancel"), &QPushButton::clicked, this,
-            &QDialog::reject);
-    layout->addLayout(buttons);
+    AddOkCancelRow(*this, *layout);
     m_ports->setFocus();
 }
 

@@ -3,6 +3,7 @@
 // Windows program's texts and object names that tests click by.
 
 #include <QBoxLayout>
+#include <QDialog>
 #include <QPushButton>
 
 namespace vg28::ui {
@@ -15,6 +16,17 @@ inline QPushButton* AddDialogButton(QBoxLayout* layout, const char* text, const 
     button->setAutoDefault(isDefault);
     layout->addWidget(button);
     return button;
+}
+
+// "OK" (the default, accepts) and "Отменить" (rejects), on the right of a row of their own.
+inline void AddOkCancelRow(QDialog& dialog, QBoxLayout& layout) {
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    QObject::connect(AddDialogButton(buttons, "OK", "ok", true), &QPushButton::clicked, &dialog,
+                     &QDialog::accept);
+    QObject::connect(AddDialogButton(buttons, "Отменить", "cancel"), &QPushButton::clicked, &dialog,
+                     &QDialog::reject);
+    layout.addLayout(buttons);
 }
 
 }  // namespace vg28::ui

@@ -32,13 +32,7 @@ StartDialog::StartDialog(int action, QWidget* parent) : QDialog(parent) {
     m_dontShow = new QCheckBox(QStringLiteral("Больше не показывать это окно"));
     m_dontShow->setObjectName(QStringLiteral("dontShowAgain"));
     layout->addWidget(m_dontShow);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    connect(AddDialogButton(buttons, "OK", "ok", true), &QPushButton::clicked, this,
-            &QDialog::accept);
-    connect(AddDialogButton(buttons, "Отменить", "cancel"), &QPushButton::clicked, this,
-            &QDialog::reject);
-    layout->addLayout(buttons);
+    AddOkCancelRow(*this, *layout);
 }
 
 StartChoice StartDialog::Choice() const {

@@ -13,6 +13,7 @@
 #include "UiProject.h"
 #include "UiTestSupport.h"
 #include "platform/FixedText.h"
+#include "project/ProjectFixture.h"
 #include "sensors/SensorDatabase.h"
 #include "ui/ProjectDescriptionDialog.h"
 #include "ui/ProjectListDialog.h"
@@ -20,17 +21,6 @@
 
 namespace vg28::test {
 namespace {
-
-// Records the messages and answers every question with the scripted answer.
-class RecordingOperator final : public Operator {
-public:
-    Answer Show(const OperatorMessage& message) override {
-        messages.push_back(message);
-        return message.buttons == MessageButtons::Ok ? Answer::Ok : answer;
-    }
-    Answer answer = Answer::Yes;
-    std::vector<OperatorMessage> messages;
-};
 
 struct DescriptionFixture {
     DescriptionFixture() { sensors.Load(std::string(VG28_PROGRAM_DIR) + "/sensors.dat"); }
@@ -69,8 +59,8 @@ TEST(ProjectDescription, PeriodTextsAndTheirCheck) {
         if (row.accepted) {
             EXPECT_EQ(d.period, row.seconds);
         } else {
-            ASSERT_EQ(f.op.messages.size(), 1u) << row.text;
-            EXPECT_EQ(f.op.messages[0].stringId, 10411);
+            ASSERT_EQ(f.op.shown.size(), 1u) << row.text;
+            EXPECT_EQ(f.op.shown[0].stringId, 10411);
         }
     }
 }
@@ -89,8 +79,8 @@ TEST(ProjectDescription, DuplicateSensorQuestion) {
         ProjectDescription d = f.Make({{1, "TA 1"}, {4, "TA 1"}});
         ui::ProjectDescriptionDialog dialog(d, f.op);
         dialog.OnOk();
-        ASSERT_EQ(f.op.messages.size(), 1u) << row.name;
-        EXPECT_EQ(f.op.messages[0].text,
+        ASSERT_EQ(f.op.shown.size(), 1u) << row.name;
+        EXPECT_EQ(f.op.shown[0].text,
                   "Внимание!\n\nДатчик [TA 1] добавлен несколько раз.\nПродолжить?");
         EXPECT_EQ(dialog.result() == QDialog::Accepted, row.answer == Answer::Yes) << row.name;
     }
@@ -99,7 +89,7 @@ TEST(ProjectDescription, DuplicateSensorQuestion) {
     ui::ProjectDescriptionDialog dialog(d, f.op);
     dialog.StationCombo()->setCurrentIndex(2);  // Em50: "Plug and Play" on 8..14
     dialog.OnOk();
-    EXPECT_TRUE(f.op.messages.empty());
+    EXPECT_TRUE(f.op.shown.empty());
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
@@ -156,8 +146,8 @@ TEST(ProjectDescription, MissingSensorsNotesAndEmptyProjects) {
     ui::ProjectDescriptionDialog none(empty, g.op);
     none.OnOk();
     EXPECT_NE(none.result(), QDialog::Accepted);
-    ASSERT_EQ(g.op.messages.size(), 1u);
-    EXPECT_EQ(g.op.messages[0].text, "Пожалуйста, выберите хотя бы один датчик!");
+    ASSERT_EQ(g.op.shown.size(), 1u);
+    EXPECT_EQ(g.op.shown[0].text, "Пожалуйста, выберите хотя бы один датчик!");
 }
 
 // Projects listed in file order instead of unrecorded first, then newest last record first.
@@ -205,8 +195,8 @@ TEST(ProjectList, NewProjectNamesAreChecked) {
         list.NewProject();
     }
     EXPECT_EQ(refused, 5);
-    ASSERT_EQ(op.messages.size(), 5u);
-    for (const OperatorMessage& m : op.messages)
+    ASSERT_EQ(op.shown.size(), 5u);
+    for (const OperatorMessage& m : op.shown)
         EXPECT_EQ(m.stringId, 10202);
     for (const std::string& file : t.Folder().Folder().Files())
         EXPECT_EQ(file.find(".phj"), std::string::npos) << file;

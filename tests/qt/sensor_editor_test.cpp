@@ -19,6 +19,7 @@
 #include "UiTestSupport.h"
 #include "platform/FixedText.h"
 #include "platform/Locale.h"
+#include "project/ProjectFixture.h"
 #include "sensors/SensorDatabase.h"
 #include "ui/CoefficientDialog.h"
 #include "ui/QtOperator.h"
@@ -27,22 +28,12 @@
 namespace vg28::test {
 namespace {
 
-// Records the messages and answers every question with the scripted answer.
-class RecordingOperator final : public Operator {
-public:
-    Answer Show(const OperatorMessage& message) override {
-        messages.push_back(message);
-        return message.buttons == MessageButtons::Ok ? Answer::Ok : answer;
-    }
-    Answer answer = Answer::No;
-    std::vector<OperatorMessage> messages;
-};
-
 // The shipped database (or the test's own records) and a comma as decimal separator, as in a
 // Russian locale; the locale is put back afterwards.
 struct EditorFixture {
     EditorFixture() {
         Locale::SetCurrent(Locale(',', "%d.%m.%Y", "%H:%M:%S"));
+        op.answer = Answer::No;
         database.Load(std::string(VG28_PROGRAM_DIR) + "/sensors.dat");
         shipped = database.Count();
     }
@@ -148,26 +139,26 @@ TEST(SensorEditor, ProtectionThroughTheButtons) {
         Click(dialog, "change");
         EXPECT_EQ(dialog.IsEditing(), row.change) << row.id;
         if (row.change) {
-            EXPECT_TRUE(f.op.messages.empty()) << row.id;
+            EXPECT_TRUE(f.op.shown.empty()) << row.id;
             EXPECT_FALSE(Child<QPushButton>(dialog, "close")->isEnabled()) << row.id;
             Click(dialog, "cancel");
         } else {
-            ASSERT_EQ(f.op.messages.size(), 1u) << row.id;
-            EXPECT_EQ(f.op.messages[0].stringId, 10430);
-            EXPECT_EQ(f.op.messages[0].text, "Вы не можете изменить датчик.");
-            EXPECT_EQ(f.op.messages[0].icon, MessageIcon::Stop);
+            ASSERT_EQ(f.op.shown.size(), 1u) << row.id;
+            EXPECT_EQ(f.op.shown[0].stringId, 10430);
+            EXPECT_EQ(f.op.shown[0].text, "Вы не можете изменить датчик.");
+            EXPECT_EQ(f.op.shown[0].icon, MessageIcon::Stop);
         }
-        f.op.messages.clear();
+        f.op.shown.clear();
         EXPECT_EQ(SelectedText(dialog), QString::fromUtf8(row.id));
         Click(dialog, "delete");  // answered No
-        ASSERT_EQ(f.op.messages.size(), 1u) << row.id;
+        ASSERT_EQ(f.op.shown.size(), 1u) << row.id;
         if (row.remove) {
-            EXPECT_EQ(f.op.messages[0].text, "Удалить датчик из базы?");
-            EXPECT_EQ(f.op.messages[0].buttons, MessageButtons::YesNo);
-            EXPECT_EQ(f.op.messages[0].icon, MessageIcon::Question);
+            EXPECT_EQ(f.op.shown[0].text, "Удалить датчик из базы?");
+            EXPECT_EQ(f.op.shown[0].buttons, MessageButtons::YesNo);
+            EXPECT_EQ(f.op.shown[0].icon, MessageIcon::Question);
         } else {
-            EXPECT_EQ(f.op.messages[0].text, "Вы не можете удалить датчик!");
-            EXPECT_EQ(f.op.messages[0].icon, MessageIcon::Information);
+            EXPECT_EQ(f.op.shown[0].text, "Вы не можете удалить датчик!");
+            EXPECT_EQ(f.op.shown[0].icon, MessageIcon::Information);
         }
         EXPECT_EQ(f.database.Count(), f.shipped) << row.id;
     }
@@ -212,7 +203,7 @@ TEST(SensorEditor, NewSensorIdStored) {
         ui::SensorEditorDialog dialog(f.database, false, f.op);
         FillByHand(dialog, row.type, row.idText);
         Click(dialog, "save");
-        EXPECT_TRUE(f.op.messages.empty()) << row.stored;
+        EXPECT_TRUE(f.op.shown.empty()) << row.stored;
         EXPECT_FALSE(dialog.IsEditing()) << row.stored;
         ASSERT_EQ(f.database.Count(), f.shipped + 1) << row.stored;
         const SensorRecord& saved = f.database.At(f.shipped);
@@ -261,14 +252,14 @@ TEST(SensorEditor, RefusedSaves) {
         Choose(dialog, "maxOutput", QString::fromUtf8(row.maxOutput));
         Click(dialog, "save");
         if (!row.message) {
-            EXPECT_TRUE(f.op.messages.empty()) << row.name;
+            EXPECT_TRUE(f.op.shown.empty()) << row.name;
             EXPECT_EQ(f.database.Count(), f.shipped + 1) << row.name;
             EXPECT_EQ(f.database.At(f.shipped).maxOutput, 0.0) << row.name;
             continue;
         }
-        ASSERT_EQ(f.op.messages.size(), 1u) << row.name;
-        EXPECT_EQ(f.op.messages[0].text, row.message) << row.name;
-        EXPECT_EQ(f.op.messages[0].icon, MessageIcon::Stop) << row.name;
+        ASSERT_EQ(f.op.shown.size(), 1u) << row.name;
+        EXPECT_EQ(f.op.shown[0].text, row.message) << row.name;
+        EXPECT_EQ(f.op.shown[0].icon, MessageIcon::Stop) << row.name;
         EXPECT_EQ(f.database.Count(), f.shipped) << row.name;
         EXPECT_TRUE(dialog.IsEditing()) << row.name;
         for (const char* field : {"type", "units", "maxOutput"})
@@ -320,7 +311,7 @@ TEST(SensorEditor, TemplateFillWhicheverOrder) {
         EXPECT_TRUE(Child<QLineEdit>(dialog, "id")->isEnabled());
         SetText(dialog, "id", "2");
         Click(dialog, "save");
-        EXPECT_TRUE(f.op.messages.empty());
+        EXPECT_TRUE(f.op.shown.empty());
         const SensorRecord* saved = Find(f.database, "T 2");
         ASSERT_NE(saved, nullptr);
         EXPECT_EQ(std::memcmp(saved, &sample, kSensorFirstBlock), 0);
@@ -352,7 +343,7 @@ TEST(SensorEditor, ChangedSensorKeepsItsCharacteristics) {
     EXPECT_EQ(Child<QLineEdit>(dialog, "id")->text(), QStringLiteral("1"));
     SetText(dialog, "id", "5");
     Click(dialog, "save");
-    EXPECT_TRUE(f.op.messages.empty());
+    EXPECT_TRUE(f.op.shown.empty());
     ASSERT_EQ(f.database.Count(), f.shipped + 1);
     const SensorRecord& saved = f.database.At(f.shipped);
     EXPECT_EQ(TextOf(saved.id), "T 5");
@@ -414,7 +405,7 @@ TEST(SensorEditor, EnterAndEscapeSwallowed) {
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_TRUE(dialog.IsEditing());
     EXPECT_EQ(f.database.Count(), f.shipped);
-    EXPECT_TRUE(f.op.messages.empty());
+    EXPECT_TRUE(f.op.shown.empty());
     Click(dialog, "save");
     Click(dialog, "close");
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
