@@ -42,7 +42,8 @@ fuzz: deps
 		-DCMAKE_CXX_FLAGS="$(FUZZ_FLAGS)" -DVG28_FUZZ=ON -DVG28_TESTS=OFF -DVG28_BENCH=OFF \
 		-DVG28_WERROR=OFF > /dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target \
-		$(addprefix fuzz-,record_line reply_grammar packet_link project_file sensors_dat profile net_config)
+		$(addprefix fuzz-,record_line reply_grammar packet_link project_file sensors_dat profile net_config \
+		graph_script)
 	@./fuzz/run-fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 # The whole test suite under AddressSanitizer and UndefinedBehaviorSanitizer.

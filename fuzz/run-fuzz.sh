@@ -12,7 +12,8 @@ seconds=${2:-60}
 shift 2 || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-    targets=(record_line reply_grammar packet_link project_file sensors_dat profile net_config)
+    targets=(record_line reply_grammar packet_link project_file sensors_dat profile net_config
+        graph_script)
 fi
 
 mkdir -p "$build/artifacts" "$build/logs"

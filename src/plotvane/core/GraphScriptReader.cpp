@@ -247,6 +247,9 @@ private:
         // The start tag alone, closed, is an element TinyXML can decode.
         m_tag.assign(m_text.data() + begin, gt + 1 - begin);
         if (!selfClosing) m_tag.insert(m_tag.size() - 1, "/");
+        // TinyXML reads up to the first NUL and asserts on a tag that ends there.
+        if (m_tag.find('\0') != std::string::npos)
+            return Fail(ReadError::Damaged, begin, "a NUL byte in a tag");
         TiXmlElement element("");
         const char* after = element.Parse(m_tag.c_str(), nullptr, TIXML_ENCODING_UTF8);
         if (!after || element.ValueStr().empty() ||
