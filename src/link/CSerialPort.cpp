@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -319,6 +320,15 @@ void CSerialPort::PurgeInput() {
     if (::tcflush(m_handle, TCIFLUSH) != 0 && errno != ENOTTY && errno != EINVAL) {
         CSerialException::Throw();
     }
+}
+
+std::vector<std::string> CSerialPort::PortsToOffer(const std::string& current) {
+    std::vector<std::string> ports = EnumeratePorts();
+    if (current.empty() || std::find(ports.begin(), ports.end(), current) != ports.end())
+        return ports;
+    struct stat info {};
+    if (::stat(current.c_str(), &info) == 0 && S_ISCHR(info.st_mode)) ports.push_back(current);
+    return ports;
 }
 
 std::vector<std::string> CSerialPort::EnumeratePorts() {

@@ -70,6 +70,10 @@ public:
     // busy (held by another program, or refusing access) is listed too. POSIX: device paths of
     // the usual serial names; Win32: "COM%d" names of COM1 to COM255.
     static std::vector<std::string> EnumeratePorts();
+    // The ports to offer when current is the stored one: EnumeratePorts, and current after them
+    // when it is a terminal device the usual names miss (a pseudo-terminal, another driver's
+    // name), so that confirming the settings does not lose a port that works.
+    static std::vector<std::string> PortsToOffer(const std::string& current);
 
 private:
     void Configure(std::uint32_t baudRate, int parity, int dataBits, int stopBits, int flowControl);

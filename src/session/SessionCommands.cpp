@@ -261,7 +261,7 @@ void Session::OnClearInstrument() {
 
 void Session::OnConnectionSettings() {
     const std::optional<std::string> port =
-        m_shell.RunConnectionSettings(CSerialPort::EnumeratePorts(), m_portName);
+        m_shell.RunConnectionSettings(CSerialPort::PortsToOffer(m_portName), m_portName);
     if (!port) return;
     m_portName = *port;
     m_profile.Write(keys::kPortDevice, m_portName);

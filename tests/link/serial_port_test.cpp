@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -38,6 +39,28 @@ struct PtyPair {
         if (master >= 0) ::close(master);
     }
 };
+
+// Guards against the connection settings dropping a stored port that works but has none of the
+// usual serial names (a pseudo-terminal), or offering one that is gone or is no device.
+TEST(CSerialPort, PortsToOfferKeepTheStoredTerminal) {
+    PtyPair pty;
+    ASSERT_FALSE(pty.slave.empty());
+    const struct {
+        std::string current;
+        bool offered;
+    } cases[] = {
+        {pty.slave, true},
+        {"/dev/vg28-no-such-port", false},
+        {"/etc/hostname", false},
+        {"", false},
+    };
+    for (const auto& c : cases) {
+        const std::vector<std::string> ports = CSerialPort::PortsToOffer(c.current);
+        const long found = std::count(ports.begin(), ports.end(), c.current);
+        EXPECT_EQ(found, c.offered ? 1 : 0) << c.current;
+        EXPECT_EQ(ports.size(), CSerialPort::EnumeratePorts().size() + (c.offered ? 1 : 0));
+    }
+}
 
 // Guards against a pseudo-terminal not working as a port: raw bytes both ways, time-outs that
 // return 0 instead of blocking, modem-control calls it refuses, close semantics.

@@ -198,6 +198,10 @@ void CSerialPort::PurgeInput() {
     if (!::PurgeComm(m_handle, PURGE_RXCLEAR)) CSerialException::Throw();
 }
 
+std::vector<std::string> CSerialPort::PortsToOffer(const std::string& /*current*/) {
+    return EnumeratePorts();  // a COM port that is not found is not there
+}
+
 std::vector<std::string> CSerialPort::EnumeratePorts() {
     std::vector<std::string> ports;
     for (int index = 0; index < 255; ++index) {
