@@ -331,7 +331,8 @@ QString PlotWindow::NotesText() const {
 
 void PlotWindow::BuildChart() {
     HideReadout();
-    QChart* old = m_chart;
+    // setChart releases the chart it replaces (the first time, the view's own default one).
+    QChart* old = m_view->chart();
     m_chart = new QChart();
     m_chart->setLocalizeNumbers(true);
     m_chart->setLocale(QLocale());

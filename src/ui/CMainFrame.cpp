@@ -522,6 +522,9 @@ void CMainFrame::Destroy() {
     m_destroyed = true;
     m_session->OnDestroy();
     SavePlacement();
+    // Closing one frame activates the other; the command state must not be asked for then, as
+    // the frame being deleted is half destroyed.
+    disconnect(m_mdi, nullptr, this, nullptr);
     // The views write their layout as they go.
     delete m_panelFrame.data();
     delete m_tableFrame.data();
