@@ -436,7 +436,9 @@ void SensorEditorDialog::OnDelete() {
     const int index = SelectedIndex();
     if (m_editing || index < 0) return;
     const std::string_view id = TextOf(m_database.At(static_cast<std::size_t>(index)).id);
-    if (!SensorEditRules::MayDelete(id, m_openAll)) {
+    // The last sensor stays: a database without sensors does not load, and the program would
+    // not start again.
+    if (m_database.Count() <= 1 || !SensorEditRules::MayDelete(id, m_openAll)) {
         m_operator.Tell(SensorEditRules::kMsgCannotDelete,
                         std::string(StringTable::Get(SensorEditRules::kMsgCannotDelete)),
                         MessageIcon::Information);

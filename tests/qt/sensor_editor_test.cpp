@@ -190,6 +190,21 @@ TEST(SensorEditor, DeleteMovesTheSelectionToTheNextEntry) {
     EXPECT_EQ(SelectedText(open), before);
 }
 
+// Guards against deleting the last sensor: sensors.dat without sensors does not load and the
+// program would refuse to start.
+TEST(SensorEditor, LastSensorIsNotDeleted) {
+    EditorFixture f;
+    f.op.answer = Answer::Yes;
+    while (f.database.Count() > 1)
+        f.database.RemoveAt(0);
+    ui::SensorEditorDialog dialog(f.database, true, f.op);
+    Child<QListWidget>(dialog, "sensors")->setCurrentRow(0);
+    Click(dialog, "delete");
+    EXPECT_EQ(f.database.Count(), 1u);
+    ASSERT_EQ(f.op.shown.size(), 1u);
+    EXPECT_EQ(f.op.shown[0].stringId, SensorEditRules::kMsgCannotDelete);
+}
+
 // A new sensor stored as "T T 1" or "T T", or with its suffix lost; the saved entry not
 // selected afterwards.
 TEST(SensorEditor, NewSensorIdStored) {
