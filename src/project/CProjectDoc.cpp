@@ -293,8 +293,7 @@ std::size_t CProjectDoc::CountRecordsFrom(const TimeStamp& time) const {
 
 TimeStamp CProjectDoc::NextDownloadFrom() const {
     const TimeStamp& last = lastTime;
-    if (last.year == 0 ||
-        !IsPlausibleDate(last.year, last.month, last.day, last.hour, last.minute, last.second))
+    if (!IsPlausibleDate(last.year, last.month, last.day, last.hour, last.minute, last.second))
         return TimeStamp{};
     return TimeStamp::FromSeconds(last.Seconds() + 1);
 }

@@ -341,14 +341,19 @@ bool InstrumentCommands::SelectRecordsFrom(const TimeStamp& from, int& count) {
     std::string line;
     std::size_t cursor = 0;
     if (!ReadRecordCount(0, line, cursor)) return false;
-    const std::string_view data = std::string_view(line).substr(cursor);
+    if (!ParseRecordCount(std::string_view(line).substr(cursor), count)) count = 0;
+    return true;
+}
+
+bool InstrumentCommands::ParseRecordCount(std::string_view data, int& count) {
     if (StartsWith(data, "Empty")) {
         count = 0;
         return true;
     }
     std::size_t pos = 0;
     long long value = 0;
-    count = ScanInt(data, pos, value) ? static_cast<int>(value) : 0;
+    if (!ScanInt(data, pos, value)) return false;
+    count = static_cast<int>(value);
     return true;
 }
 

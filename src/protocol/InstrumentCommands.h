@@ -29,6 +29,9 @@ class InstrumentCommands {
 public:
     // The first firmware with the "em50" project flag (1.0.2.0).
     static constexpr std::uint32_t kEm50Firmware = 0x01000200;
+    // The data of a selection's answer (after "RECORD;S;"): "Empty" (0) or the number of
+    // records that follow; false for anything else.
+    static bool ParseRecordCount(std::string_view data, int& count);
 
     // doc may be null (no current readings then).
     InstrumentCommands(PacketLink& link, CProjectDoc* doc = nullptr);

@@ -15,7 +15,6 @@
 #include "project/DocObserver.h"
 #include "project/ProjectLibrary.h"
 #include "protocol/InstrumentCommands.h"
-#include "protocol/ReplyGrammar.h"
 #include "sensors/SensorFormat.h"
 
 namespace vg28 {
@@ -675,17 +674,12 @@ void SyncWorker::DownloadStep() {
 bool SyncWorker::TakeRecordLine(const std::string& line) {
     const std::size_t at = line.find("RECORD;");
     if (at == std::string::npos) return false;
-    std::string_view text = std::string_view(line).substr(at + 7);
+    const std::string_view text = std::string_view(line).substr(at + 7);
     if (StartsWith(text, "S;")) {
-        if (m_selectionCount == kCountUnknown) {
-            text.remove_prefix(2);
-            std::size_t pos = 0;
-            long long count = 0;
-            if (StartsWith(text, "Empty"))
-                m_selectionCount = 0;
-            else if (ScanInt(text, pos, count))
-                m_selectionCount = static_cast<int>(count);
-        }
+        int count = 0;
+        if (m_selectionCount == kCountUnknown &&
+            InstrumentCommands::ParseRecordCount(text.substr(2), count))
+            m_selectionCount = count;
         return false;
     }
     TimeStamp time{};
