@@ -9,7 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     locales
     qt6-base-dev xvfb xauth fonts-dejavu-core
-    qt6-charts-dev qt6-svg-dev
+    qt6-charts-dev libqt6opengl6-dev qt6-svg-dev
 )
 
 "$(dirname "$0")/install-packages.sh" "${packages[@]}"
