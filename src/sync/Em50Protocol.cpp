@@ -157,15 +157,26 @@ bool Em50Protocol::QueryEm50Ports(Ports& ports, ProjectSetup& setup, bool& chang
     std::string reply;
     if (!Ask("get -port", reply)) return false;
     Ports read{};
-    std::size_t pos = 0;
-    for (int& code : read) {
-        long long value = 0;
-        // Successive conversions: a missing code reads as 0, which sets nothing.
-        code = LeadingInt(reply, pos, value) ? static_cast<int>(value) : 0;
-    }
-    if (read == Ports{}) return false;  // not a port list at all
+    if (!ParsePortList(reply, read)) return false;
     ports = read;
     changed = ApplyPortTypes(ports, setup);
+    return true;
+}
+
+bool Em50Protocol::ParsePortList(std::string_view reply, Ports& ports) {
+    Ports read{};
+    std::size_t pos = 0;
+    bool any = false;
+    for (int& code : read) {
+        long long value = 0;
+        // Successive conversions: a missing code reads as 0, which sets nothing. Code 0 is an
+        // empty port, so five zeros are a list like any other.
+        const bool converted = LeadingInt(reply, pos, value);
+        code = converted ? static_cast<int>(value) : 0;
+        any = any || converted;
+    }
+    if (!any) return false;  // no code at all: not a port list
+    ports = read;
     return true;
 }
 

@@ -41,6 +41,9 @@ public:
     bool FetchEm50Record(const Ports& ports, int& remaining, int mode);
     bool CommitEm50();
 
+    // The five codes of a "get -port" reply (missing ones read as 0); false when the reply
+    // holds no code at all.
+    static bool ParsePortList(std::string_view reply, Ports& ports);
     // The Em50 channel IDs of the port codes written into setup (the "get -port" rules).
     static bool ApplyPortTypes(const Ports& ports, ProjectSetup& setup);
     // Decodes a record line "time,raw1,...,raw5" by the port types; values the line lacks stay

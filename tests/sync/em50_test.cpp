@@ -217,6 +217,59 @@ TEST(Em50Download, ReadsEveryNewRecordAndCommits) {
     EXPECT_EQ(TextOf(reread.setup.sensorIds[36]), "Em50/BATT");
 }
 
+// Guards against a port list of five zero codes (every port empty) taken for a failed reply:
+// the battery channel must still be set and the logger's records fetched.
+TEST(Em50Download, EmptyPortsStillFetchRecordsWithBattery) {
+    sim::SimNetworkConfig config;
+    sim::SimEm50Config logger;
+    logger.records = 2;
+    logger.ports = {0, 0, 0, 0, 0};
+    config.instruments[0].em50 = logger;
+    config.instruments[0].em50Flag = true;
+    SyncRig rig(config);
+    rig.CreatePcProject("Demo");
+    rig.doc->setup.em50 = 1;
+    const ProjectSetup before = rig.doc->setup;
+    rig.State().downloadCount = 0;
+    SyncWorker* worker = nullptr;
+    ASSERT_TRUE(rig.Run(HeadlessSyncDriver::Policy::FailOnQuestion, 9, worker));
+    EXPECT_EQ(worker->Result(), SyncWorker::kResultDone);
+    EXPECT_EQ(worker->Em50RecordsFetched(), 2);
+    EXPECT_EQ(rig.Instrument().Em50()->Downloaded(), 2u);
+    EXPECT_EQ(TextOf(rig.doc->setup.sensorIds[36]), "Em50/BATT");
+    ASSERT_EQ(rig.doc->records.size(), 2u);
+    for (const MeasurementRecord& r : rig.doc->records) {
+        EXPECT_EQ(r.values[36].value, logger.battery);
+        for (int channel = 17; channel < 36; ++channel)
+            EXPECT_EQ(r.values[channel].value, 0.0) << channel;
+    }
+    for (int channel = 15; channel < 36; ++channel)
+        EXPECT_EQ(TextOf(rig.doc->setup.sensorIds[channel]), TextOf(before.sensorIds[channel]))
+            << channel;
+}
+
+// Guards against "get -port" replies read wrongly: five zeros are a list of empty ports, missing
+// codes read as 0, and only a reply without any code is no list.
+TEST(Em50Decoding, PortListReplies) {
+    const struct {
+        const char* reply;
+        bool isList;
+        Em50Protocol::Ports ports;
+    } cases[] = {
+        {"0 0 0 0 0", true, {0, 0, 0, 0, 0}},
+        {"159 186 187 222 250", true, {159, 186, 187, 222, 250}},
+        {"  250\t0 159", true, {250, 0, 159, 0, 0}},
+        {"ERR", false, {}},
+        {"", false, {}},
+    };
+    const Em50Protocol::Ports untouched{7, 7, 7, 7, 7};
+    for (const auto& c : cases) {
+        Em50Protocol::Ports ports = untouched;
+        EXPECT_EQ(Em50Protocol::ParsePortList(c.reply, ports), c.isList) << c.reply;
+        EXPECT_EQ(ports, c.isList ? c.ports : untouched) << c.reply;
+    }
+}
+
 // Ticks once normally, then makes every reply get lost.
 class LosingDriver final : public SyncDialogDriver {
 public:
