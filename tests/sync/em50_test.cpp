@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "sync/Em50Protocol.h"
 #include "sync/SyncDialogDriver.h"
@@ -150,23 +152,65 @@ TEST_F(Em50Merge, IntervalAmountsFromCounters) {
     EXPECT_NEAR(doc.records.back().values[27].value, 0.7, 1e-9);
 }
 
-// Guards against daily precipitation sums that miss records of the day or count other days.
+// Guards against daily precipitation sums that miss records of the day, count other days, or
+// count a record twice when a reading merges into it. The rain counter goes through the code
+// under test; the expected interval amounts and daily sums are worked out here from the counter
+// alone.
 TEST_F(Em50Merge, DailySums) {
-    Em50Values first = Reading(10.0);
-    first[10] = 1.0;  // no predecessor: the logger's own interval amount
-    doc.AddEm50Data(LoggerTime(2011, 1, 17, 23, 50, 0), Reading(5.0));
-    doc.records.back().values[27].value = 9.0;  // another day, must not count
-    doc.AddEm50Data(LoggerTime(2011, 1, 18, 0, 10, 0), first);
-    doc.records.back().values[27].value = 1.0;
-    doc.records.back().values[28].value = 1.0;
-    doc.AddEm50Data(LoggerTime(2011, 1, 18, 0, 20, 0), Reading(12.0));
-    doc.AddEm50Data(LoggerTime(2011, 1, 18, 0, 30, 0), Reading(15.0));
-    ASSERT_EQ(doc.records.size(), 4u);
-    EXPECT_NEAR(doc.records[2].values[28].value, 3.0, 1e-9);
-    EXPECT_NEAR(doc.records[3].values[28].value, 6.0, 1e-9);
-    // A reading merged into an existing record counts that record once.
-    doc.AddEm50Data(LoggerTime(2011, 1, 18, 0, 30, 30), Reading(15.0));
-    EXPECT_NEAR(doc.records[3].values[28].value, 6.0, 1e-9);
+    const struct {
+        int day, hour, minute, second;
+        double counter;
+    } readings[] = {
+        {17, 23, 40, 0, 2.0},  // the first reading: no predecessor
+        {17, 23, 50, 0, 6.0},  // the day before, must not count on the 18th
+        {18, 0, 10, 0, 7.0},  {18, 0, 20, 0, 9.0},
+        {18, 0, 30, 0, 12.0}, {18, 0, 30, 30, 12.0},  // merges into the record of 00:30
+        {18, 0, 40, 0, 1.5},                          // the counter was reset
+    };
+    constexpr double kFirstInterval = 0.4;  // the logger's own amount for the first reading
+
+    // The records as they should be: minute, day, counter and interval amount, in time order.
+    struct Expected {
+        int minuteKey, day;
+        double counter, interval;
+    };
+    std::vector<Expected> expected;
+    for (const auto& r : readings) {
+        SCOPED_TRACE(std::to_string(r.day) + " " + std::to_string(r.hour) + ":" +
+                     std::to_string(r.minute) + ":" + std::to_string(r.second));
+        Em50Values v = Reading(r.counter);
+        if (expected.empty()) v[10] = kFirstInterval;
+        doc.AddEm50Data(LoggerTime(2011, 1, r.day, r.hour, r.minute, r.second), v);
+
+        // A reading of a stored minute goes into that record, and is taken against the one
+        // before it; a new one against the last record.
+        const int minuteKey = (r.day * 24 + r.hour) * 60 + r.minute;
+        const bool merged = !expected.empty() && expected.back().minuteKey == minuteKey;
+        if (!merged) expected.push_back({minuteKey, r.day, 0.0, 0.0});
+        Expected& e = expected.back();
+        const std::size_t at = expected.size() - 1;
+        e.counter = r.counter;
+        if (at == 0) {
+            e.interval = kFirstInterval;
+        } else {
+            const double before = expected[at - 1].counter;
+            e.interval = r.counter < before ? r.counter : r.counter - before;
+        }
+        double dayTotal = 0.0;
+        for (const Expected& x : expected)
+            if (x.day == r.day) dayTotal += x.interval;
+
+        const MeasurementRecord& stored = doc.records.back();
+        EXPECT_EQ(stored.time.day, r.day);
+        EXPECT_EQ(stored.time.minute, r.minute);
+        EXPECT_NEAR(stored.values[26].value, r.counter, 1e-9);
+        EXPECT_NEAR(stored.values[27].value, e.interval, 1e-9);
+        EXPECT_NEAR(stored.values[28].value, dayTotal, 1e-9);
+    }
+    ASSERT_EQ(doc.records.size(), std::size(readings) - 1);
+    // The sums in figures: 0.4 + 4 on the 17th; 1 + 2 + 3 + 1.5 on the 18th.
+    EXPECT_NEAR(doc.records[1].values[28].value, 4.4, 1e-9);
+    EXPECT_NEAR(doc.records.back().values[28].value, 7.5, 1e-9);
 }
 
 // Guards against wrong VPD and dew-point formulas, or channels written for no humidity.
