@@ -467,12 +467,14 @@ SyncWorker::Outcome SyncWorker::FlagsStep(std::string& question) {
         m_working.exactTime = exact ? 1 : 0;
         m_working.em50 = em50 ? 1 : 0;
         if (!sides.instrument) {
-            if (!exact || exact != (doc.setup.exactTime != 0)) {
+            const bool forceExactTime = !exact || exact != (doc.setup.exactTime != 0);
+            if (forceExactTime) {
                 doc.setup.exactTime = 1;
                 pcWins = true;
             }
             if (doc.m_rCurState.firmwareVersion >= InstrumentCommands::kEm50Firmware &&
                 em50 != (doc.setup.em50 != 0)) {
+                if (forceExactTime && !WriteExactTimeKeepingEm50(em50)) return Outcome::Retry;
                 const auto side = [](bool on) {
                     return std::string("Em50 ") + (on ? "on" : "off");
                 };
@@ -488,6 +490,15 @@ SyncWorker::Outcome SyncWorker::FlagsStep(std::string& question) {
         m_wroteToInstrument = true;
     }
     return Outcome::Advance;
+}
+
+// The exact-time flag is the PC's whatever the answer to the Em50 question: it is written before
+// the question, with the instrument's own Em50 flag, so that the answer still decides that one.
+bool SyncWorker::WriteExactTimeKeepingEm50(bool instrumentEm50) {
+    if (!m_env.commands.SetProjectFlags(true, instrumentEm50)) return false;
+    m_working.exactTime = 1;
+    m_wroteToInstrument = true;
+    return true;
 }
 
 SyncWorker::Outcome SyncWorker::PeriodStep(std::string& question) {

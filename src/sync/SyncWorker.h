@@ -118,6 +118,7 @@ private:
     Outcome TakeInstrumentProject();
     Outcome ConfigTimeStep();
     Outcome FlagsStep(std::string& question);
+    bool WriteExactTimeKeepingEm50(bool instrumentEm50);
     Outcome PeriodStep(std::string& question);
     void SensorStep();
     void DownloadStep();

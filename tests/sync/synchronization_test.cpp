@@ -2,10 +2,13 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 
+#include "app/StringTable.h"
 #include "link/DebugLog.h"
+#include "platform/FileFaults.h"
 #include "sync/SyncDialogDriver.h"
 #include "sync/SyncRig.h"
 
@@ -23,6 +26,47 @@ public:
 
 private:
     std::function<int(SyncWorker&)> m_script;
+};
+
+// Ticks until the first question, opens its details, records them, lets the test look at the
+// instrument while the question is shown, and answers with the given button; the rest of the run
+// must need no further question. With a FileFaults armed, the closing of the run (the saves)
+// happens under it.
+class AnsweringDriver final : public SyncDialogDriver {
+public:
+    AnsweringDriver(Clock& clock, SyncWorker::Button answer) : m_clock(clock), m_answer(answer) {}
+
+    int Run(SyncWorker& worker) override {
+        while (!worker.IsClosed() && !worker.QuestionVisible()) {
+            worker.Tick();
+            m_clock.SleepMs(SyncWorker::kTickMs);
+        }
+        if (worker.QuestionVisible()) {
+            ++questions;
+            worker.Press(SyncWorker::kButtonDetails);
+            question = worker.QuestionText();
+            if (atQuestion) atQuestion();
+            worker.Press(m_answer);
+        }
+        HeadlessSyncDriver rest(m_clock, Policy::FailOnQuestion);
+        const int result = rest.Run(worker);
+        refusedLater = rest.RefusedQuestion();
+        if (failFileOperation > 0) faults.emplace(failFileOperation, failForGood);
+        return result;
+    }
+
+    int questions = 0;
+    std::string question;
+    bool refusedLater = false;
+    std::function<void()> atQuestion;
+    // 1-based file operation of the closing that fails (0: none), once or for good.
+    int failFileOperation = 0;
+    bool failForGood = false;
+    std::optional<FileFaults> faults;
+
+private:
+    Clock& m_clock;
+    SyncWorker::Button m_answer;
 };
 
 // Guards against a run that goes on comparing (or writing) after identical configuration times
@@ -281,6 +325,54 @@ TEST(Synchronization, SimulatorSettingsMoveConfigurationTime) {
     rig.clock.Advance(60000);
     ASSERT_TRUE(rig.commands->SetProjectFlags(true, true));
     EXPECT_GT(rig.Instrument().ConfigTime(), afterPeriod);
+}
+
+// Guards against the exact-time flag left off on the instrument (and the project's exactTime
+// left at 0) when the Em50 flags differ too: the flags are written before the Em50 question, and
+// the answer still decides the Em50 flag on both sides.
+TEST(Synchronization, ExactTimeIsWrittenBeforeTheEm50Question) {
+    const struct {
+        const char* name;
+        SyncWorker::Button answer;
+        bool em50;  // the winner's flag: the instrument has it on, the PC off
+    } cases[] = {{"VG-28", SyncWorker::kButtonInstrument, true},
+                 {"PC", SyncWorker::kButtonPc, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        sim::SimNetworkConfig config;
+        config.instruments[0].exactTime = false;
+        config.instruments[0].em50Flag = true;
+        SyncRig rig(config);
+        rig.CreatePcProject("Demo");
+        rig.doc->setup.configTime = test::StampOf(0);
+        rig.doc->setup.em50 = 0;
+        rig.State().step = 2;
+        SyncWorker worker(*rig.env);
+        AnsweringDriver driver(rig.clock, c.answer);
+        bool exactAtQuestion = false;
+        bool em50AtQuestion = false;
+        driver.atQuestion = [&] {
+            exactAtQuestion = rig.Instrument().ExactTime();
+            em50AtQuestion = rig.Instrument().Em50Flag();
+        };
+        EXPECT_TRUE(RunSynchronization(*rig.env, driver, worker));
+        EXPECT_EQ(driver.questions, 1);
+        EXPECT_FALSE(driver.refusedLater);
+        EXPECT_EQ(driver.question,
+                  "Параметры проекта отличаются:\nVG-28\t- Em50 on\nPC\t- Em50 off\n"
+                  "Использовать данные из...");
+        EXPECT_TRUE(exactAtQuestion);
+        EXPECT_TRUE(em50AtQuestion) << "the answer decides the Em50 flag, not the forced write";
+        EXPECT_EQ(worker.Result(), SyncWorker::kResultDone);
+        EXPECT_TRUE(rig.Instrument().ExactTime());
+        EXPECT_EQ(rig.doc->setup.exactTime, 1);
+        EXPECT_EQ(rig.Instrument().Em50Flag(), c.em50);
+        EXPECT_EQ(rig.doc->setup.em50 != 0, c.em50);
+        CProjectDoc reread(rig.folder.Path(), rig.profile, rig.sensors);
+        ASSERT_EQ(reread.LoadProject(rig.folder.File("Demo.phj")), kFileOk);
+        EXPECT_EQ(reread.setup.exactTime, 1);
+        EXPECT_EQ(reread.setup.em50 != 0, c.em50);
+    }
 }
 
 }  // namespace
