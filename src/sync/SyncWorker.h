@@ -86,6 +86,10 @@ public:
     const ProjectSetup& WorkingCopy() const { return m_working; }
     // The sensor database as the run left it; it replaces the real one only on success.
     const SensorDatabase& WorkingDatabase() const { return m_database; }
+    // Set by the closing when the changed database could not be written: the sensors the run
+    // brought were not added after all.
+    void NoteDatabaseNotSaved() { m_databaseNotSaved = true; }
+    bool DatabaseNotSaved() const { return m_databaseNotSaved; }
     // A project file of the instrument's project name that exists but would not load: the run
     // failed rather than overwrite it (file operation code and path).
     int FileError() const { return m_fileError; }
@@ -147,6 +151,7 @@ private:
     bool m_pcWinsSensors = false;
     bool m_applyToDocument = false;
     bool m_databaseChanged = false;
+    bool m_databaseNotSaved = false;
     bool m_wroteToInstrument = false;
     bool m_nameConflictPending = false;
     bool m_firstQuestion = true;

@@ -29,16 +29,32 @@ std::string Printable(std::string_view cp1251) {
     return TextCodec::Cp1251ToUtf8(text);
 }
 
-// Applies a finished run; true when the project may be used.
-bool ApplyDone(SyncEnvironment& env, const SyncWorker& worker) {
-    CProjectDoc& doc = env.doc;
-    if (worker.DatabaseChanged()) {
-        env.sensors.ReplaceAll(worker.WorkingDatabase().Records());
-        if (!env.sensors.Save(env.sensorsPath)) DebugLog("Sync: sensor database not saved");
+// Saves the sensor database the run changed and only then makes it the program's. A database
+// that could not be written stays as it was on disk as well as in memory, and the operator is
+// told; false then.
+bool SaveChangedDatabase(SyncEnvironment& env, SyncWorker& worker) {
+    if (!worker.DatabaseChanged()) return true;
+    const SensorDatabase& changed = worker.WorkingDatabase();
+    if (!changed.Save(env.sensorsPath)) {
+        DebugLog("Sync: sensor database not saved");
+        worker.NoteDatabaseNotSaved();
+        ProjectLibrary(env.doc, env.op).ShowFileError(kFileWriteError, env.sensorsPath);
+        return false;
     }
+    env.sensors.ReplaceAll(changed.Records());
+    return true;
+}
+
+// Applies a finished run; true when the project may be used.
+bool ApplyDone(SyncEnvironment& env, SyncWorker& worker) {
+    CProjectDoc& doc = env.doc;
+    const bool databaseSaved = SaveChangedDatabase(env, worker);
     if (worker.InstrumentWinsParameters() || worker.ApplyToDocument() ||
         doc.m_rCurState.step == 9) {
         doc.setup = worker.WorkingCopy();
+        // Without the sensors it brought the run is not complete: with no configuration time
+        // the next synchronization compares everything again and adds them again.
+        if (!databaseSaved) doc.setup.configTime = TimeStamp{};
         if (doc.SaveProject() != kFileOk) {
             doc.ResetProject();
             doc.UpdateAllViews(kHintAll);

@@ -375,5 +375,57 @@ TEST(Synchronization, ExactTimeIsWrittenBeforeTheEm50Question) {
     }
 }
 
+// Guards against a run that calls itself a success when the sensors it brought could not be
+// written to "sensors.dat": the operator is told, the database stays as it is on disk, the
+// project keeps the instrument's sensors but not its configuration time, and the next run adds
+// them again without a question.
+TEST(Synchronization, FailedSensorDatabaseSaveIsReportedAndRepeated) {
+    sim::SimNetworkConfig config;
+    sim::SimSensor unknown = sim::SimInstrument::DefaultSensor(1);
+    unknown.id = "XT 900 special";
+    config.instruments[0].sensors.push_back(unknown);
+    SyncRig rig(config);
+    rig.CreatePcProject("Demo");
+    rig.doc->setup.configTime = test::StampOf(0);
+    const std::size_t known = rig.sensors.Count();
+    rig.State().step = 2;
+    SyncWorker worker(*rig.env);
+    AnsweringDriver driver(rig.clock, SyncWorker::kButtonInstrument);
+    driver.failFileOperation = 1;  // the database is written first, the project after it
+    EXPECT_TRUE(RunSynchronization(*rig.env, driver, worker));
+    EXPECT_EQ(driver.faults->Failures(), 1);
+    EXPECT_EQ(driver.questions, 0);
+    EXPECT_EQ(worker.SensorsAdded(), 1);
+    EXPECT_TRUE(worker.DatabaseNotSaved());
+    ASSERT_EQ(rig.op.shown.size(), 1u);
+    EXPECT_EQ(rig.op.shown[0].stringId, ids::kFileErrorBase + kFileWriteError);
+    EXPECT_EQ(rig.op.shown[0].text,
+              "Ошибка записи - сохранение файла невозможна!\n\n" + rig.env->sensorsPath);
+    EXPECT_EQ(rig.op.shown[0].icon, MessageIcon::Stop);
+    EXPECT_FALSE(rig.folder.Exists("sensors.dat"));
+    EXPECT_EQ(rig.sensors.Count(), known);
+    EXPECT_EQ(rig.sensors.FindById("XT 900 special"), nullptr);
+    EXPECT_TRUE(rig.State().synchronized);
+    EXPECT_EQ(TextOf(rig.doc->setup.sensorIds[0]), "XT 900 special");
+    EXPECT_EQ(rig.doc->setup.configTime, TimeStamp{});
+    CProjectDoc reread(rig.folder.Path(), rig.profile, rig.sensors);
+    ASSERT_EQ(reread.LoadProject(rig.folder.File("Demo.phj")), kFileOk);
+    EXPECT_EQ(TextOf(reread.setup.sensorIds[0]), "XT 900 special");
+    EXPECT_EQ(reread.setup.configTime, TimeStamp{});
+
+    // The disk works again: the next run compares again and saves the sensor.
+    driver.faults.reset();
+    ASSERT_TRUE(rig.Run(Policy::FailOnQuestion));
+    EXPECT_EQ(rig.Worker().SensorsAdded(), 1);
+    EXPECT_FALSE(rig.Worker().DatabaseNotSaved());
+    EXPECT_EQ(rig.op.shown.size(), 1u);
+    SensorDatabase saved;
+    ASSERT_TRUE(saved.Load(rig.env->sensorsPath));
+    EXPECT_EQ(saved.Count(), known + 1);
+    EXPECT_NE(saved.FindById("XT 900 special"), nullptr);
+    EXPECT_NE(rig.sensors.FindById("XT 900 special"), nullptr);
+    EXPECT_EQ(rig.doc->setup.configTime, test::StampOf(rig.Instrument().ConfigTime()));
+}
+
 }  // namespace
 }  // namespace vg28

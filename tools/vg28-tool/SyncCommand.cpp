@@ -36,6 +36,7 @@ struct SyncTotals {
     int em50Records = 0;
     int sensorsAdded = 0;
     bool refusedQuestion = false;
+    bool databaseNotSaved = false;  // a run's new sensors could not be written
 };
 
 HeadlessSyncDriver::Policy PolicyOf(const ToolOptions& options) {
@@ -95,7 +96,10 @@ int RunSync(ToolContext& context) {
         totals.result = worker.Result();
         totals.recordsAdded += worker.RecordsDownloaded();
         totals.em50Records += worker.Em50RecordsFetched();
-        totals.sensorsAdded += worker.SensorsAdded();
+        if (worker.DatabaseNotSaved())
+            totals.databaseNotSaved = true;
+        else
+            totals.sensorsAdded += worker.SensorsAdded();
         totals.refusedQuestion = totals.refusedQuestion || driver.RefusedQuestion();
         return ok;
     });
@@ -114,7 +118,7 @@ int RunSync(ToolContext& context) {
         if (!downloaded && spent < Session::kTickMs)
             clock.SleepMs(static_cast<int>(Session::kTickMs - spent));
     }
-    const bool ok = downloaded && session.IsPortOpen();
+    const bool ok = downloaded && session.IsPortOpen() && !totals.databaseNotSaved;
     session.Disconnect(false);
 
     // A single new record is read by the session itself, not by a synchronization run.
