@@ -375,6 +375,108 @@ TEST(Synchronization, ExactTimeIsWrittenBeforeTheEm50Question) {
     }
 }
 
+// Guards against a known sensor whose characteristics differ on the instrument passing without
+// a question, a question that names the wrong characteristic or value, an answer "VG-28" that
+// does not overwrite the database record (keeping its type) or an answer "PC" that does not send
+// the database's description to the instrument.
+TEST(Synchronization, SensorCharacteristicsQuestionAndOverwrite) {
+    const struct {
+        const char* name;
+        std::function<void(sim::SimSensor&)> change;
+        const char* instrumentText;
+        const char* pcText;
+        std::function<bool(const SensorRecord&)> hasInstrumentValue;
+    } differences[] = {
+        {"units", [](sim::SimSensor& s) { s.units = "K"; }, "Units: K", "Units: °C",
+         [](const SensorRecord& r) { return TextOf(r.units) == "K"; }},
+        {"maximum", [](sim::SimSensor& s) { s.maximum = 70.0; }, "Maximum: 70.0", "Maximum: 60.0",
+         [](const SensorRecord& r) { return r.maximum == 70.0; }},
+        {"coefficient", [](sim::SimSensor& s) { s.coefficients[1] = 41.5; },
+         "Coefficient 1: 41.50000", "Coefficient 1: 40.00000",
+         [](const SensorRecord& r) { return r.coefficients[1] == 41.5; }},
+    };
+    for (const auto& d : differences) {
+        for (const bool instrumentWins : {true, false}) {
+            SCOPED_TRACE(std::string(d.name) + (instrumentWins ? ", VG-28" : ", PC"));
+            sim::SimNetworkConfig config;
+            sim::SimSensor changed = sim::SimInstrument::DefaultSensor(1);
+            d.change(changed);
+            config.instruments[0].sensors.push_back(changed);
+            SyncRig rig(config);
+            rig.CreatePcProject("Demo");
+            rig.doc->setup.configTime = test::StampOf(0);
+            const SensorRecord before = *rig.sensors.FindById("TA 1");
+            rig.State().step = 2;
+            SyncWorker worker(*rig.env);
+            AnsweringDriver driver(
+                rig.clock, instrumentWins ? SyncWorker::kButtonInstrument : SyncWorker::kButtonPc);
+            EXPECT_TRUE(RunSynchronization(*rig.env, driver, worker));
+            EXPECT_EQ(driver.questions, 1);
+            EXPECT_FALSE(driver.refusedLater);
+            EXPECT_EQ(driver.question, std::string("Характеристики датчика \"TA 1\" отличаются.\n"
+                                                   "VG-28\t- ") +
+                                           d.instrumentText + "\nPC\t- " + d.pcText +
+                                           "\nИспользовать данные из...");
+            EXPECT_EQ(worker.Result(), SyncWorker::kResultDone);
+            EXPECT_EQ(TextOf(rig.doc->setup.sensorIds[0]), "TA 1");
+            const SensorRecord* inMemory = rig.sensors.FindById("TA 1");
+            ASSERT_NE(inMemory, nullptr);
+            if (instrumentWins) {
+                SensorDatabase saved;
+                ASSERT_TRUE(saved.Load(rig.env->sensorsPath));
+                EXPECT_EQ(saved.Count(), rig.sensors.Count());
+                const SensorRecord* record = saved.FindById("TA 1");
+                ASSERT_NE(record, nullptr);
+                EXPECT_TRUE(d.hasInstrumentValue(*record));
+                EXPECT_TRUE(d.hasInstrumentValue(*inMemory));
+                EXPECT_EQ(TextOf(record->type), TextOf(before.type));
+                EXPECT_EQ(record->standardCoefficients, 0);
+            } else {
+                EXPECT_FALSE(rig.folder.Exists("sensors.dat"));
+                EXPECT_FALSE(d.hasInstrumentValue(*inMemory));
+                const sim::SimSensor& sent = rig.Instrument().Sensor(1);
+                EXPECT_EQ(sent.units, std::string(TextOf(before.units)));
+                EXPECT_EQ(sent.maximum, before.maximum);
+                EXPECT_EQ(sent.coefficients[1], before.coefficients[1]);
+            }
+        }
+    }
+}
+
+// Guards against a failed save of the project after a successful run that keeps the document,
+// reports success, asks nothing, or clears the instrument without the operator's Yes.
+TEST(Synchronization, FailedProjectSaveResetsAndOffersToClearInstrument) {
+    for (const Answer answer : {Answer::Yes, Answer::No}) {
+        const bool yes = answer == Answer::Yes;
+        SCOPED_TRACE(yes ? "yes" : "no");
+        SyncRig rig;
+        rig.CreatePcProject("Demo");
+        rig.doc->setup.configTime = test::StampOf(0);
+        rig.doc->SaveProject();
+        const std::string fileBefore = rig.folder.ReadFile("Demo.phj");
+        rig.op.answer = answer;
+        rig.State().step = 2;
+        SyncWorker worker(*rig.env);
+        AnsweringDriver driver(rig.clock, SyncWorker::kButtonInstrument);
+        driver.failFileOperation = 1;
+        driver.failForGood = true;
+        EXPECT_FALSE(RunSynchronization(*rig.env, driver, worker));
+        EXPECT_GE(driver.faults->Failures(), 1);
+        EXPECT_EQ(driver.questions, 0);
+        EXPECT_EQ(worker.Result(), SyncWorker::kResultDone);
+        ASSERT_EQ(rig.op.shown.size(), 1u);
+        EXPECT_EQ(rig.op.shown[0].stringId, ids::kSyncSaveFailed);
+        EXPECT_EQ(rig.op.shown[0].text,
+                  "Ошибка записи - невозможно записать файл!\n\nОчистить VG-28?");
+        EXPECT_EQ(rig.op.shown[0].buttons, MessageButtons::YesNo);
+        EXPECT_EQ(rig.op.shown[0].icon, MessageIcon::Question);
+        EXPECT_FALSE(rig.doc->HasProject());
+        EXPECT_FALSE(rig.State().synchronized);
+        EXPECT_EQ(rig.Instrument().Project(), yes ? "" : "Demo");
+        EXPECT_EQ(rig.folder.ReadFile("Demo.phj"), fileBefore);
+    }
+}
+
 // Guards against a run that calls itself a success when the sensors it brought could not be
 // written to "sensors.dat": the operator is told, the database stays as it is on disk, the
 // project keeps the instrument's sensors but not its configuration time, and the next run adds
@@ -425,6 +527,29 @@ TEST(Synchronization, FailedSensorDatabaseSaveIsReportedAndRepeated) {
     EXPECT_NE(saved.FindById("XT 900 special"), nullptr);
     EXPECT_NE(rig.sensors.FindById("XT 900 special"), nullptr);
     EXPECT_EQ(rig.doc->setup.configTime, test::StampOf(rig.Instrument().ConfigTime()));
+}
+
+// Guards against a run without a project on either side that does not end at once with result
+// 4, shows no "В VG-28 нет проекта!", or leaves the session synchronized.
+TEST(Synchronization, NoProjectOnEitherSideEndsWithResultFour) {
+    sim::SimNetworkConfig config;
+    config.instruments[0].project = "";
+    SyncRig rig(config);
+    rig.doc->ResetProject();
+    rig.State().synchronized = true;
+    const auto before = rig.folder.Files();
+    EXPECT_FALSE(rig.Run(Policy::InstrumentWins));
+    EXPECT_EQ(rig.Worker().Result(), SyncWorker::kResultNoProject);
+    EXPECT_EQ(rig.Worker().QuestionCount(), 0);
+    ASSERT_EQ(rig.op.shown.size(), 1u);
+    EXPECT_EQ(rig.op.shown[0].stringId, ids::kNoInstrumentProject);
+    EXPECT_EQ(rig.op.shown[0].text, "В VG-28 нет проекта!");
+    EXPECT_EQ(rig.op.shown[0].icon, MessageIcon::Stop);
+    EXPECT_FALSE(rig.State().synchronized);
+    EXPECT_FALSE(rig.doc->HasProject());
+    EXPECT_EQ(rig.folder.Files(), before);
+    EXPECT_FALSE(rig.Requested("project;f;"));
+    EXPECT_FALSE(rig.Requested("sensor;"));
 }
 
 }  // namespace
