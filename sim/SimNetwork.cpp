@@ -51,6 +51,7 @@ void SimNetwork::Pump() {
 
 void SimNetwork::Receive(std::string_view bytes) {
     Pump();
+    if (m_config.localEcho) Queue(bytes, m_clock.MonotonicMs());
     m_input.append(bytes);
     for (;;) {
         // "+++" has no CR: the modem takes it as soon as it is complete.

@@ -33,6 +33,9 @@ struct SimNetworkConfig {
     // The lines after the first of a reply of several lines (a record download) get a fault
     // decision each, as a radio link loses, delays or doubles single lines.
     bool faultEachLine = false;
+    // The line echoes every byte the terminal sends back to it at once (a half-duplex modem or
+    // a cable with its send and receive wires joined), before any reply.
+    bool localEcho = false;
 };
 
 class SimNetwork final : public LinePeer {

@@ -3,10 +3,10 @@
 #include <tinyxml.h>
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <optional>
 
 #include "platform/FixedText.h"
+#include "platform/RegularFile.h"
 #include "platform/TextCodec.h"
 
 namespace vg28 {
@@ -123,16 +123,9 @@ std::vector<NetDevice> NetConfig::ParseNetConfig(std::string_view xml) {
 }
 
 std::vector<NetDevice> NetConfig::LoadNetConfig(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0 || static_cast<std::size_t>(size) > kMaxFileSize) return {};
-    in.seekg(0);
-    std::string content(static_cast<std::size_t>(size), '\0');
-    in.read(content.data(), size);
-    if (!in) return {};
-    return ParseNetConfig(content);
+    const std::optional<std::string> content = ReadRegularFile(path, kMaxFileSize);
+    if (!content) return {};
+    return ParseNetConfig(*content);
 }
 
 }  // namespace vg28

@@ -1,11 +1,11 @@
 #include "app/Profile.h"
 
 #include <cctype>
-#include <fstream>
-#include <iterator>
+#include <optional>
 #include <sstream>
 
 #include "platform/AtomicFile.h"
+#include "platform/RegularFile.h"
 
 namespace vg28 {
 
@@ -32,10 +32,9 @@ std::string_view Trim(std::string_view text) {
 
 std::vector<std::string> ReadLines(const std::string& path) {
     std::vector<std::string> lines;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return lines;
-    const std::string content((std::istreambuf_iterator<char>(in)),
-                              std::istreambuf_iterator<char>());
+    const std::optional<std::string> read = ReadRegularFile(path);
+    if (!read) return lines;
+    const std::string& content = *read;
     std::size_t start = 0;
     while (start < content.size()) {
         std::size_t end = content.find('\n', start);

@@ -5,16 +5,15 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 
 #include "link/CSerialException.h"
+#include "link/PortEnumerator.h"
 
 namespace vg28 {
 
@@ -323,65 +322,11 @@ void CSerialPort::PurgeInput() {
 }
 
 std::vector<std::string> CSerialPort::PortsToOffer(const std::string& current) {
-    std::vector<std::string> ports = EnumeratePorts();
-    if (current.empty() || std::find(ports.begin(), ports.end(), current) != ports.end())
-        return ports;
-    struct stat info {};
-    if (::stat(current.c_str(), &info) == 0 && S_ISCHR(info.st_mode)) ports.push_back(current);
-    return ports;
+    return PortEnumerator().PortsToOffer(current);
 }
 
 std::vector<std::string> CSerialPort::EnumeratePorts() {
-    namespace fs = std::filesystem;
-    static const char* const kPrefixes[] = {"ttyS", "ttyUSB", "ttyACM", "ttyAMA", "rfcomm"};
-    std::vector<std::string> candidates;
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator("/dev", error)) {
-        const std::string name = entry.path().filename().string();
-        for (const char* prefix : kPrefixes) {
-            const std::string_view p(prefix);
-            if (name.size() > p.size() && name.compare(0, p.size(), p) == 0 &&
-                std::all_of(name.begin() + static_cast<std::ptrdiff_t>(p.size()), name.end(),
-                            [](char c) { return c >= '0' && c <= '9'; })) {
-                candidates.push_back(entry.path().string());
-            }
-        }
-    }
-    for (const auto& entry : fs::directory_iterator("/dev/serial/by-id", error)) {
-        candidates.push_back(entry.path().string());
-    }
-
-    std::vector<std::string> ports;
-    for (const std::string& path : candidates) {
-        const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (fd >= 0) {
-            // A serial driver without hardware behind it opens but refuses its line settings.
-            struct termios state {};
-            const bool present = ::tcgetattr(fd, &state) == 0;
-            ::close(fd);
-            if (present) ports.push_back(path);
-            continue;
-        }
-        if (errno == EACCES || errno == EBUSY || errno == EPERM || errno == ETIMEDOUT) {
-            ports.push_back(path);  // there, but busy or not ours
-        }
-    }
-    // Numeric order within a family: ttyS2 before ttyS10.
-    std::sort(ports.begin(), ports.end(), [](const std::string& a, const std::string& b) {
-        auto split = [](const std::string& s) {
-            std::size_t digits = s.size();
-            while (digits > 0 && s[digits - 1] >= '0' && s[digits - 1] <= '9')
-                --digits;
-            const std::string stem = s.substr(0, digits);
-            long number = digits < s.size() ? 0 : -1;
-            for (std::size_t i = digits; i < s.size() && number < 100000000; ++i) {
-                number = number * 10 + (s[i] - '0');
-            }
-            return std::make_pair(stem, number);
-        };
-        return split(a) < split(b);
-    });
-    return ports;
+    return PortEnumerator().Ports();
 }
 
 }  // namespace vg28

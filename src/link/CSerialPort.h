@@ -67,12 +67,14 @@ public:
     void PurgeInput();
 
     // Serial devices present on this machine in ascending order. A device that exists but is
-    // busy (held by another program, or refusing access) is listed too. POSIX: device paths of
-    // the usual serial names; Win32: "COM%d" names of COM1 to COM255.
+    // busy (held by another program, or refusing access) is listed too. POSIX: each device
+    // once, under its /dev/serial/by-id link where it has one (PortEnumerator); Win32: "COM%d"
+    // names of COM1 to COM255.
     static std::vector<std::string> EnumeratePorts();
-    // The ports to offer when current is the stored one: EnumeratePorts, and current after them
-    // when it is a terminal device the usual names miss (a pseudo-terminal, another driver's
-    // name), so that confirming the settings does not lose a port that works.
+    // The ports to offer when current is the stored one: EnumeratePorts, with current in place
+    // of the entry that is the same device, or after them when it is a terminal device the
+    // usual names miss (a pseudo-terminal, another driver's name), so that confirming the
+    // settings does not lose a port that works.
     static std::vector<std::string> PortsToOffer(const std::string& current);
 
 private:

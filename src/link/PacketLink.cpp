@@ -199,8 +199,9 @@ bool PacketLink::CheckAddress(std::string& line, std::string_view address) {
 }
 
 bool PacketLink::Transact(std::string_view command, std::string& reply, int attempts,
-                          const char* expected) {
+                          const char* expected, IdenticalLine identical) {
     reply.clear();
+    m_localEchoSeen = false;
     if (attempts <= 0) return true;
     m_clock.SleepMs(kPauseMs);
     bool obtained = false;
@@ -210,7 +211,12 @@ bool PacketLink::Transact(std::string_view command, std::string& reply, int atte
         PurgeInput();
         SendPacket(command);
         if (RecvOwnPacket(reply)) {
-            obtained = reply != command || RecvOwnPacket(reply);  // skip a local echo
+            if (reply == command && identical == IdenticalLine::LocalEcho) {
+                m_localEchoSeen = true;
+                obtained = RecvOwnPacket(reply);
+            } else {
+                obtained = true;
+            }
         }
         if (!obtained) m_clock.SleepMs(kPauseMs);
     }
@@ -219,9 +225,9 @@ bool PacketLink::Transact(std::string_view command, std::string& reply, int atte
     return true;
 }
 
-bool PacketLink::SendExpectEcho(std::string& command, int waitMs) {
+bool PacketLink::SendExpectEcho(std::string& command, int waitMs, IdenticalLine identical) {
     std::string reply;
-    const bool exchanged = Transact(command, reply, 1);
+    const bool exchanged = Transact(command, reply, 1, nullptr, identical);
     ToUpperAscii(command);
     ToUpperAscii(reply);
     if (!exchanged) return false;

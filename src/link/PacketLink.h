@@ -56,13 +56,23 @@ public:
     bool SendPacket(std::string_view command);
     // Reads one reply line, trims noise and checks the address. True for a usable reply.
     bool RecvPacket(std::string& reply);
+    // What a received line identical to the command is: the line's own local echo (skipped,
+    // the next line is the reply), or the reply itself. A setting sent again in upper case is
+    // echoed by the instrument with exactly its text: on a line without local echo that line
+    // is the reply.
+    enum class IdenticalLine { LocalEcho, Reply };
+
     // Sends and reads with up to attempts tries; a local echo of the command is skipped. With
     // an expected prefix, the reply must begin with it.
     bool Transact(std::string_view command, std::string& reply, int attempts,
-                  const char* expected = nullptr);
+                  const char* expected = nullptr,
+                  IdenticalLine identical = IdenticalLine::LocalEcho);
     // Sends a setting command and checks that the instrument echoes it. The command is
     // converted to upper case in place, so a repeated call sends the upper-case form.
-    bool SendExpectEcho(std::string& command, int waitMs);
+    bool SendExpectEcho(std::string& command, int waitMs,
+                        IdenticalLine identical = IdenticalLine::LocalEcho);
+    // Whether the last Transact (or SendExpectEcho) skipped a local echo of its command.
+    bool LocalEchoSeen() const { return m_localEchoSeen; }
 
     // The noise trim and the address check of a received line (address may be empty).
     static void TrimNoise(std::string& line);
@@ -82,6 +92,7 @@ private:
     Clock& m_clock;
     std::unique_ptr<SerialLine> m_line;
     CurrentState* m_state = nullptr;
+    bool m_localEchoSeen = false;
 };
 
 }  // namespace vg28

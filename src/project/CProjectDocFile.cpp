@@ -14,6 +14,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/FileFaults.h"
 #include "platform/FixedText.h"
+#include "platform/RegularFile.h"
 #include "project/CProjectDoc.h"
 
 namespace vg28 {
@@ -57,19 +58,6 @@ private:
     int m_fd;
 };
 
-// Opens a regular file; anything else (folder, device, pipe) counts as not openable. The
-// non-blocking flag only keeps a pipe from blocking the open.
-int OpenRegular(const std::string& path, int flags) {
-    const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return -1;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 bool ReadExactly(int fd, void* data, std::size_t size) {
     return ReadFully(fd, data, size) == static_cast<long long>(size);
 }
@@ -89,7 +77,7 @@ void CopyStoredText(char (&array)[N], const std::uint8_t* bytes) {
 
 int CProjectDoc::LoadProject(const std::string& path) {
     ResetProject();
-    const int fd = OpenRegular(path, O_RDONLY);
+    const int fd = OpenRegularFile(path, O_RDONLY);
     if (fd < 0) return kFileCannotOpen;
     FileDescriptor file(fd);
     int code = kFileWrongFormat;
@@ -201,7 +189,7 @@ int CProjectDoc::AppendToFile() {
     }
 
     // Never create the file: a project file that disappeared is not recreated headless.
-    const int fd = FileFaults::Fail(FileOp::Open) ? -1 : OpenRegular(m_pathName, O_RDWR);
+    const int fd = FileFaults::Fail(FileOp::Open) ? -1 : OpenRegularFile(m_pathName, O_RDWR);
     if (fd < 0) return kFileCannotOpen;
     FileDescriptor file(fd);
 

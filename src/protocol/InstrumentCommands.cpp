@@ -88,7 +88,13 @@ bool InstrumentCommands::Query(const std::string& request, int attempts, std::st
 
 bool InstrumentCommands::EchoTwice(std::string request, int waitMs) {
     if (m_link.SendExpectEcho(request, waitMs)) return true;
-    return m_link.SendExpectEcho(request, waitMs);  // the buffer is in upper case now
+    // The repeat goes out in upper case (the buffer was converted), and the instrument's echo
+    // of it is then the request itself: it counts as a local echo only on a line that showed
+    // one to the first try.
+    const PacketLink::IdenticalLine identical = m_link.LocalEchoSeen()
+                                                    ? PacketLink::IdenticalLine::LocalEcho
+                                                    : PacketLink::IdenticalLine::Reply;
+    return m_link.SendExpectEcho(request, waitMs, identical);
 }
 
 bool InstrumentCommands::SetMonitor(int interval) {

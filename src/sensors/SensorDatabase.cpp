@@ -7,6 +7,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/FixedText.h"
+#include "platform/RegularFile.h"
 
 namespace vg28 {
 
@@ -29,7 +30,7 @@ SensorRecord EmptySensorRecord() {
 }
 
 bool SensorDatabase::Load(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = OpenRegularFile(path, O_RDONLY);
     if (fd < 0) return false;
     Header header{};
     bool ok = ReadFully(fd, &header, sizeof header) == static_cast<long long>(sizeof header) &&
@@ -75,7 +76,8 @@ int SensorDatabase::IndexOf(std::string_view id) const {
 }
 
 void SensorDatabase::RemoveAt(std::size_t index) {
-    if (index < m_records.size()) m_records.erase(m_records.begin() + static_cast<std::ptrdiff_t>(index));
+    if (index < m_records.size())
+        m_records.erase(m_records.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
 }  // namespace vg28

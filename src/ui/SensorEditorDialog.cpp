@@ -24,6 +24,7 @@
 #include "ui/CoefficientDialog.h"
 #include "ui/DialogButtons.h"
 #include "ui/QtOperator.h"
+#include "ui/TypingLimit.h"
 
 namespace vg28::ui {
 
@@ -56,7 +57,7 @@ QComboBox* MakeEditableCombo(const char* name, int maxLength) {
     combo->setInsertPolicy(QComboBox::NoInsert);
     // The operator's typing stays as typed: no completion from the list.
     combo->setCompleter(nullptr);
-    combo->lineEdit()->setMaxLength(maxLength);
+    TypingLimit::Apply(combo->lineEdit(), maxLength);
     return combo;
 }
 
@@ -70,7 +71,7 @@ QComboBox* MakeDropDown(const char* name, const QStringList& items) {
 QLineEdit* MakeEdit(const char* name, int maxLength = 0) {
     auto* edit = new QLineEdit;
     edit->setObjectName(QString::fromLatin1(name));
-    if (maxLength > 0) edit->setMaxLength(maxLength);
+    if (maxLength > 0) TypingLimit::Apply(edit, maxLength);
     return edit;
 }
 
@@ -314,7 +315,9 @@ void SensorEditorDialog::ShowRecord() {
     const std::string type(TextOf(m_work.type));
     m_type->setCurrentIndex(-1);
     m_type->setEditText(FromCp1251(type));
-    m_id->setText(FromCp1251(SensorEditRules::DisplayedId(TextOf(m_work.id), type)));
+    m_shownIdText = FromCp1251(SensorEditRules::DisplayedId(TextOf(m_work.id), type));
+    m_shownIdType = type;
+    m_id->setText(m_shownIdText);
     m_description->setText(FromCp1251(std::string(TextOf(m_work.description))));
     const QString units = FromCp1251(std::string(TextOf(m_work.units)));
     m_units->setCurrentIndex(-1);
@@ -395,7 +398,9 @@ void SensorEditorDialog::TakeControls() {
         m_work.standardCoefficients = m_standard->isChecked() ? 1 : 0;
     }
     if (enabling.method && m_method->currentIndex() >= 0) m_work.method = m_method->currentIndex();
-    if (enabling.id)
+    // The ID is formed again only from an edited ID field or for another type: the shown
+    // suffix alone does not give back every stored ID (blanks, an ID not formed from its type).
+    if (enabling.id && (m_id->text() != m_shownIdText || TextOf(m_work.type) != m_shownIdType))
         CopyText(m_work.id, SensorEditRules::StoredId(ToCp1251(m_id->text()), TextOf(m_work.type)));
 }
 

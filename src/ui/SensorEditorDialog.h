@@ -7,6 +7,8 @@
 // problems are shown through the Operator.
 
 #include <QDialog>
+#include <QString>
+#include <string>
 
 #include "sensors/SensorEditRules.h"
 
@@ -73,6 +75,9 @@ private:
     bool m_editing = false;
     int m_editIndex = -1;  // database index of the record being changed, -1 for a new one
     bool m_templateApplied = false;
+    // The ID field as the record was last shown, and the type it was shown with.
+    QString m_shownIdText;
+    std::string m_shownIdType;
 
     QListWidget* m_list = nullptr;
     QPushButton* m_new = nullptr;

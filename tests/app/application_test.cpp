@@ -1,8 +1,13 @@
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -117,6 +122,58 @@ TEST(Application, SensorDatabaseMissingOrDamaged) {
                                    f.program.File("sensors.dat"),
                                    std::filesystem::copy_options::overwrite_existing);
         EXPECT_TRUE(next.InitInstance(f.program.File("vg28-terminal"), f.locks.Path()));
+    }
+}
+
+// Runs start on a thread of its own. Should it block on the FIFO, a writer opens and closes
+// the FIFO until it returns (each reader then meets the end of the file), so that a blocking
+// start fails the test instead of hanging it. True when start returned without that help.
+bool ReturnsWithoutHelp(const std::function<bool()>& start, const std::string& fifo, bool& result) {
+    std::future<bool> done = std::async(std::launch::async, start);
+    bool unaided = done.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+    while (!unaided && done.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
+        const int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (writer >= 0) ::close(writer);
+    }
+    result = done.get();
+    return unaided;
+}
+
+// Guards against a FIFO named like one of the program's files blocking start-up in its open:
+// it must be refused at once and count as a missing file (the sensor database ends the start
+// with its message, the device list stays empty, the settings read as defaults).
+TEST(Application, FifoInPlaceOfAFileIsRefusedAtOnce) {
+    const struct {
+        const char* file;
+        bool starts;
+    } cases[] = {
+        {"sensors.dat", false},
+        {"net.xcfg", true},
+        {"vg28-terminal.ini", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        AppFixture f;
+        const std::string fifo = f.program.File(c.file);
+        std::filesystem::remove(fifo);
+        ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+        Application app(f.op, f.clock);
+        bool started = false;
+        const bool unaided = ReturnsWithoutHelp(
+            [&] { return app.InitInstance(f.program.File("vg28-terminal"), f.locks.Path()); }, fifo,
+            started);
+        EXPECT_TRUE(unaided);
+        if (!unaided) continue;  // anything more would block in the same way
+        EXPECT_EQ(started, c.starts);
+        if (!c.starts) {
+            ASSERT_EQ(f.op.shown.size(), 1u);
+            EXPECT_EQ(f.op.shown[0].stringId, 10051);
+            continue;
+        }
+        EXPECT_TRUE(f.op.shown.empty());
+        EXPECT_TRUE(app.Devices().empty());
+        EXPECT_EQ(app.GetProfile().GetInt("Debug", "Log", 7), 7);
+        EXPECT_GT(app.Sensors().Count(), 0u);
     }
 }
 

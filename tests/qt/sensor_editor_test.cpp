@@ -365,6 +365,125 @@ TEST(SensorEditor, ChangedSensorKeepsItsCharacteristics) {
     EXPECT_EQ(std::memcmp(&saved, &odd, kSensorFirstBlock), 0);
 }
 
+// A sensor of the given type and ID with valid characteristics of its own.
+SensorRecord Sensor(const char* type, const char* id) {
+    SensorRecord record = EmptySensorRecord();
+    CopyText(record.type, ui::ToCp1251(QString::fromUtf8(type)));
+    CopyText(record.id, ui::ToCp1251(QString::fromUtf8(id)));
+    CopyText(record.units, "C");
+    CopyText(record.description, "Long names");
+    record.precision = 1;
+    record.maximum = 50.0;
+    record.maxOutput = 2.5;
+    record.coefficients[1] = 1.0;
+    return record;
+}
+
+// Texts the program puts into the length-limited fields cut to the typing limits: an ID suffix
+// of 16 or more characters, a type of 17 to 31, so that saving after a change of the
+// coefficients only renames the sensor (and the project channels naming it lose it); an ID
+// not formed from its type renamed by a save that did not touch the ID field.
+TEST(SensorEditor, TextsThatTheProgramPutsAreKeptWhole) {
+    const struct {
+        const char* name;
+        const char* type;
+        const char* id;
+        const char* shownId;
+        bool openAll;
+    } rows[] = {
+        {"suffix of 18", "T", "T 0123456789ABCDEFGH", "0123456789ABCDEFGH", false},
+        {"suffix of 29", "T", "T 0123456789ABCDEFGHIJKLMNOPQRS", "0123456789ABCDEFGHIJKLMNOPQRS",
+         false},
+        {"type of 24", "Soil moisture, 30cm deep", "Soil moisture, 30cm deep 1", "1", true},
+        {"type of 31", "Soil moisture probe 1.2 m depth", "Soil moisture probe 1.2 m depth",
+         "Soil moisture probe 1.2 m depth", true},
+        {"ID of another type", "T", "Влажность A", "Влажность A", false},
+        {"two blanks", "T", "T  2", "2", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EditorFixture f;
+        const SensorRecord before = Sensor(row.type, row.id);
+        f.database.Append(before);
+        ui::SensorEditorDialog dialog(f.database, row.openAll, f.op);
+        ASSERT_TRUE(Select(dialog, row.id));
+        EXPECT_EQ(Child<QLineEdit>(dialog, "id")->text(), QString::fromUtf8(row.shownId));
+        EXPECT_EQ(Child<QComboBox>(dialog, "type")->currentText(), QString::fromUtf8(row.type));
+        Click(dialog, "change");
+        ASSERT_TRUE(dialog.IsEditing());
+        EXPECT_EQ(Child<QLineEdit>(dialog, "id")->text(), QString::fromUtf8(row.shownId));
+        EXPECT_EQ(Child<QComboBox>(dialog, "type")->currentText(), QString::fromUtf8(row.type));
+        EditCoefficient(dialog, 2, "3");
+        Click(dialog, "save");
+        EXPECT_TRUE(f.op.shown.empty());
+        ASSERT_FALSE(dialog.IsEditing());
+        const SensorRecord& saved = f.database.At(f.shipped);
+        EXPECT_EQ(ui::FromCp1251(std::string(TextOf(saved.id))), QString::fromUtf8(row.id));
+        EXPECT_EQ(TextOf(saved.type), TextOf(before.type));
+        EXPECT_EQ(saved.coefficients[2], 3.0);
+        EXPECT_EQ(SelectedText(dialog), QString::fromUtf8(row.id));
+    }
+    // A type of 24 characters chosen from the list for a new sensor is taken whole.
+    EditorFixture f;
+    SensorRecord sample = Sensor("Soil moisture, 30cm deep", " Sample Soil moisture, 30cm deep");
+    f.database.Append(sample);
+    ui::SensorEditorDialog dialog(f.database, true, f.op);
+    Click(dialog, "new");
+    Choose(dialog, "type", QStringLiteral("Soil moisture, 30cm deep"));
+    EXPECT_EQ(Child<QComboBox>(dialog, "type")->currentText(),
+              QStringLiteral("Soil moisture, 30cm deep"));
+    SetText(dialog, "id", "7");
+    Click(dialog, "save");
+    EXPECT_TRUE(f.op.shown.empty());
+    ASSERT_EQ(f.database.Count(), f.shipped + 2);
+    EXPECT_EQ(TextOf(f.database.At(f.shipped + 1).id), "Soil moisture, 30cm deep 7");
+    EXPECT_EQ(TextOf(f.database.At(f.shipped + 1).type), "Soil moisture, 30cm deep");
+    EXPECT_EQ(UnansweredModals(), 0);
+}
+
+// The limits of the fields not holding for what the operator types or pastes, or a long text
+// that the program put there growing by the operator's typing.
+TEST(SensorEditor, TypingStaysWithinTheLimits) {
+    EditorFixture f;
+    f.database.Append(Sensor("T", "T 0123456789ABCDEFGH"));
+    ui::SensorEditorDialog dialog(f.database, true, f.op);
+    Click(dialog, "new");
+    // Key clicks carry Latin letters only; the paste carries Cyrillic ones too.
+    const QString typed = QStringLiteral("abcdefghijklmnopqrstuvwxyz0123456789ABCDEF");
+    const QString pasted = QStringLiteral("абвгдеёжзийклмнопрстуфхцчшщъыьэюя0123456789");
+    const struct {
+        const char* field;
+        int limit;
+    } fields[] = {{"type", 16}, {"id", 15}, {"description", 31}, {"units", 15}};
+    for (const auto& field : fields) {
+        SCOPED_TRACE(field.field);
+        QWidget* widget = Child<QWidget>(dialog, field.field);
+        auto* combo = qobject_cast<QComboBox*>(widget);
+        QLineEdit* edit = combo ? combo->lineEdit() : qobject_cast<QLineEdit*>(widget);
+        ASSERT_NE(edit, nullptr);
+        QTest::keyClicks(edit, typed);
+        EXPECT_EQ(edit->text(), typed.left(field.limit));
+        edit->clear();
+        edit->insert(pasted);
+        EXPECT_EQ(edit->text(), pasted.left(field.limit));
+    }
+    Click(dialog, "cancel");
+
+    ASSERT_TRUE(Select(dialog, "T 0123456789ABCDEFGH"));
+    Click(dialog, "change");
+    QLineEdit* id = Child<QLineEdit>(dialog, "id");
+    id->setFocus();
+    id->end(false);
+    QTest::keyClicks(id, QStringLiteral("Z"));
+    EXPECT_EQ(id->text(), QStringLiteral("0123456789ABCDEFGH"));
+    QTest::keyClick(id, Qt::Key_Backspace);
+    QTest::keyClicks(id, QStringLiteral("YZ"));
+    EXPECT_EQ(id->text(), QStringLiteral("0123456789ABCDEFG"));
+    id->selectAll();
+    QTest::keyClicks(id, typed);
+    EXPECT_EQ(id->text(), typed.left(15));
+}
+
 // The close box in the middle of a new record losing the records saved before it, or keeping
 // the unsaved one; the deletion question not reaching the operator.
 TEST(SensorEditor, CloseBoxMidEditKeepsEarlierSaves) {

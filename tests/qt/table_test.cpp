@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <algorithm>
 
 #include "UiProject.h"
 #include "UiTestSupport.h"
@@ -146,19 +147,46 @@ TEST(RecordTable, OnlyPaintedCellsAreMade) {
     EXPECT_LT(table.Model()->CellRequests(), 3 * 100);
 }
 
+// Chooses the custom column set of the data indices given through the column choice dialog.
+void ChooseCustomColumns(RunningTerminal& t, const std::vector<int>& indices) {
+    ASSERT_TRUE(t.Frame().RunCommand(ui::viewcmd::kTableModeCustom));
+    AnswerModal(QStringLiteral("ok"), [indices](QWidget* dialog) {
+        auto* list = dialog->findChild<QListWidget*>(QStringLiteral("columnList"));
+        for (int i = 0; i < list->count(); ++i) {
+            const bool shown = std::find(indices.begin(), indices.end(), i) != indices.end();
+            list->item(i)->setCheckState(shown ? Qt::Checked : Qt::Unchecked);
+        }
+    });
+    ASSERT_TRUE(t.Frame().RunCommand(ui::viewcmd::kColumnChoice));
+    EXPECT_EQ(UnansweredModals(), 0);
+}
+
 // Widths stored by column position, so a channel takes another's width when columns hide.
 TEST(RecordTable, WidthsAreKeptPerDataIndex) {
     {
         RunningTerminal t;
         ASSERT_TRUE(t.Started());
-        MakeProject(*t.App().Core().Doc(), "Demo", {{0, "TA 1"}, {1, "TA 2"}});
+        MakeProject(*t.App().Core().Doc(), "Demo", {{0, "TA 1"}, {1, "TA 2"}, {2, "TA 1"}});
         ui::CTableView& table = Table(t);
+        ASSERT_EQ(Indices(table), std::vector<int>({0, 1, 2, 3}));
         EXPECT_GE(table.columnWidth(0), 96);
         EXPECT_EQ(table.columnWidth(1), 80);
         table.setColumnWidth(2, 150);  // S2
+        table.setColumnWidth(3, 120);  // S3
+        // S2 hidden: S3 moves to the place of S2 and keeps its own width.
+        ChooseCustomColumns(t, {0, 1, 3});
+        ASSERT_EQ(Indices(table), std::vector<int>({0, 1, 3}));
+        EXPECT_EQ(table.columnWidth(2), 120);
+        table.setColumnWidth(2, 130);  // S3 again
+        ASSERT_TRUE(t.Frame().RunCommand(ui::viewcmd::kTableModeFirst));
+        ASSERT_EQ(Indices(table), std::vector<int>({0, 1, 2, 3}));
+        EXPECT_EQ(table.columnWidth(2), 150);
+        EXPECT_EQ(table.columnWidth(3), 130);
+        ChooseCustomColumns(t, {0, 1, 3});
         t.Frame().close();
         Profile profile(t.Folder().SettingsPath());
         EXPECT_EQ(profile.GetInt("Table", "ColWidth2", 0), 150);
+        EXPECT_EQ(profile.GetInt("Table", "ColWidth3", 0), 130);
         EXPECT_EQ(profile.GetInt("Table", "ColWidth1", 0), 80);
     }
 }

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "SimFaults.h"
 #include "sim/SimRig.h"
@@ -36,10 +37,10 @@ TEST(SimulatorFaults, EachFaultAgainstTheDisciplines) {
              return c.QueryMode(m) && m == 2;
          },
          true, 1},
-        // The repeat goes out in upper case, so the instrument's exact echo of it is identical
-        // to the request and the link skips it as a local echo: the repeat cannot succeed.
+        // The repeat goes out in upper case; the instrument's echo of it, identical to the
+        // request, answers it on a line without local echo.
         {"noise, echo x2", FaultKind::Noise, "", [](InstrumentCommands& c) { return c.SetMode(3); },
-         false, 2},
+         true, 2},
         {"garbage, echo", FaultKind::Garbage, "",
          [](InstrumentCommands& c) { return c.SetMode(3); }, true, 1},
         {"noise, addressed echo", FaultKind::Noise, "A",
@@ -55,7 +56,7 @@ TEST(SimulatorFaults, EachFaultAgainstTheDisciplines) {
         {"lost, Q1", FaultKind::Lost, "", [](InstrumentCommands& c) { return c.ModemPing(); },
          false, 1},
         {"lost, echo x2", FaultKind::Lost, "", [](InstrumentCommands& c) { return c.SetMode(1); },
-         false, 2},
+         true, 2},
         {"late, Q3", FaultKind::Late, "",
          [](InstrumentCommands& c) {
              SystemTime t;
@@ -105,6 +106,41 @@ TEST(SimulatorFaults, EachFaultAgainstTheDisciplines) {
         EXPECT_EQ(c.operation(rig.commands), c.ok) << c.name;
         EXPECT_EQ(rig.RequestCount(), c.requests) << c.name;
         EXPECT_EQ(rig.network->Faults().Injected(c.fault), 1) << c.name;
+    }
+}
+
+// Guards against the repeat of a setting (sent in upper case, so that the instrument's echo is
+// the request itself) being thrown away as a local echo on a line without one, and against the
+// line's own echo of the repeat being taken for the instrument's answer on a line with one.
+TEST(SimulatorFaults, RepeatOfASettingWithAndWithoutLocalEcho) {
+    struct Case {
+        const char* name;
+        bool localEcho;
+        std::vector<FaultKind> faults;  // forced on the instrument's replies, in order
+        bool ok;
+    } cases[] = {
+        {"no local echo, first answer noisy", false, {FaultKind::Noise}, true},
+        {"no local echo, first answer lost", false, {FaultKind::Lost}, true},
+        {"no local echo, both answers lost", false, {FaultKind::Lost, FaultKind::Lost}, false},
+        {"local echo, no fault", true, {}, true},
+        {"local echo, first answer noisy", true, {FaultKind::Noise}, true},
+        {"local echo, first answer lost", true, {FaultKind::Lost}, true},
+        {"local echo, both answers noisy", true, {FaultKind::Noise, FaultKind::Noise}, false},
+        {"local echo, both answers lost", true, {FaultKind::Lost, FaultKind::Lost}, false},
+    };
+    for (const Case& c : cases) {
+        sim::SimNetworkConfig config;
+        config.localEcho = c.localEcho;
+        SimRig rig(config);
+        for (FaultKind fault : c.faults)
+            rig.network->Faults().Force(fault);
+        EXPECT_EQ(rig.commands.SetMode(3), c.ok) << c.name;
+        EXPECT_EQ(rig.RequestCount(), c.faults.empty() ? 1u : 2u) << c.name;
+        EXPECT_EQ(rig.link.LocalEchoSeen(), c.localEcho) << c.name;
+        // The line is in step afterwards: the next query reads its own answer.
+        int mode = -1;
+        EXPECT_TRUE(rig.commands.QueryMode(mode)) << c.name;
+        EXPECT_EQ(mode, 3) << c.name;
     }
 }
 

@@ -77,7 +77,7 @@ TEST_F(ToolTest, ExitStatusTellsWhatFailed) {
         {"damaged project", "project show broken", 2, "неправильный формат"},
         {"duplicate name", "project new p1", 1, "уже существует"},
         {"delete missing", "project delete nothere", 1, "No project"},
-        {"bad project name", "project new ../evil", 1, ""},
+        {"bad project name", "project new ../evil", 1, "Недопустимое имя проекта!"},
     };
     for (const Case& c : cases) {
         const ToolRun run = Tool(c.arguments);
