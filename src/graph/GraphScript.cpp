@@ -10,6 +10,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/CivilTime.h"
 #include "platform/FixedText.h"
+#include "platform/TextCase.h"
 #include "platform/TextCodec.h"
 #include "project/CProjectDoc.h"
 #include "sensors/SensorDatabase.h"
@@ -342,9 +343,10 @@ bool GraphScript::IsPlotted(const ProjectSetup& setup, int k) {
 std::string GraphScript::ScriptPathFor(std::string_view projectPath) {
     constexpr std::string_view kProjectExtension = ".phj";
     std::string path(projectPath);
+    // Any letter case: a project file copied from Windows may be named ".PHJ".
     if (path.size() >= kProjectExtension.size() &&
-        path.compare(path.size() - kProjectExtension.size(), kProjectExtension.size(),
-                     kProjectExtension) == 0) {
+        TextCase::Compare(std::string_view(path).substr(path.size() - kProjectExtension.size()),
+                          kProjectExtension) == 0) {
         path.resize(path.size() - kProjectExtension.size());
     }
     return path + "-ag.xml";

@@ -61,6 +61,8 @@ public:
     bool HasProject() const { return !ProjectName().empty(); }
     const std::string& PathName() const { return m_pathName; }
     void SetPathName(std::string path) { m_pathName = std::move(path); }
+    // The program folder + name + ".phj"; when no such file exists but one whose extension
+    // differs only in letter case does, that one.
     std::string ProjectFilePath(std::string_view name) const;
     const std::string& ProgramFolder() const { return m_programFolder; }
 

@@ -15,7 +15,7 @@ class CProjectDoc;
 class Operator;
 
 struct ProjectRow {
-    std::string name;       // file title without ".phj", as the file system names it
+    std::string name;       // file title without its ".phj" extension (any letter case), UTF-8
     std::string firstTime;  // FormatRecordTime without seconds; empty without records
     std::string lastTime;
 };
@@ -28,8 +28,10 @@ public:
     ProjectLibrary(CProjectDoc& doc, Operator& op) : m_doc(doc), m_operator(op) {}
 
     // Every loadable project of the folder, in the list order; resets the document afterwards.
+    // The extension is recognized in any letter case (files copied from Windows keep ".PHJ").
     std::vector<ProjectRow> ListProjects();
-    // Rows whose last time is empty first (by name), then by last time descending, ignoring case.
+    // Rows whose last time is empty first (by name), then by last time descending; names and
+    // times are compared ignoring case (Latin and Cyrillic letters).
     static void SortRows(std::vector<ProjectRow>& rows);
 
     // Returns the file operation code; -1 when nothing was done (empty or invalid name, name

@@ -197,13 +197,16 @@ TEST(GraphScriptTest, StreamedScriptEqualsTheTinyXmlTree) {
     }
 }
 
-// Guards the script path: ".phj" becomes "-ag.xml"; any other name gets "-ag.xml" appended, so
-// the script can never overwrite the project file.
+// Guards the script path: ".phj" in any letter case (a project copied from Windows) becomes
+// "-ag.xml"; any other name gets "-ag.xml" appended, so the script can never overwrite the
+// project file.
 TEST(GraphScriptTest, ScriptPathNeverEqualsTheProjectPath) {
     EXPECT_EQ(GraphScript::ScriptPathFor("/p/20110118_1530.phj"), "/p/20110118_1530-ag.xml");
     EXPECT_EQ(GraphScript::ScriptPathFor("/p/a.phj.phj"), "/p/a.phj-ag.xml");
     EXPECT_EQ(GraphScript::ScriptPathFor("/p/project"), "/p/project-ag.xml");
-    EXPECT_EQ(GraphScript::ScriptPathFor("/p/x.PHJ"), "/p/x.PHJ-ag.xml");
+    EXPECT_EQ(GraphScript::ScriptPathFor("/p/x.PHJ"), "/p/x-ag.xml");
+    EXPECT_EQ(GraphScript::ScriptPathFor("/p/x.Phj"), "/p/x-ag.xml");
+    EXPECT_EQ(GraphScript::ScriptPathFor("/p/x.phx"), "/p/x.phx-ag.xml");
 }
 
 // Guards the texts: 256 characters or more become empty; "micro" anywhere becomes the sign.

@@ -183,6 +183,56 @@ TEST(ProjectLibrary, DeleteAsksAndRemovesProjectAndGraphScript) {
     EXPECT_TRUE(f.library.DeleteProject("never-existed"));
 }
 
+// Guards against project files copied from Windows (".PHJ", any letter case) missing from the
+// list or failing to open, a second file of the same name beside them, and their graph script
+// left behind on delete.
+TEST(ProjectLibrary, ExtensionInAnyLetterCase) {
+    LibraryFixture f;
+    f.WriteProject("Upper", {10});
+    std::filesystem::rename(f.folder.File("Upper.phj"), f.folder.File("Upper.PHJ"));
+    f.WriteProject("mixed", {});
+    std::filesystem::rename(f.folder.File("mixed.phj"), f.folder.File("mixed.Phj"));
+    f.WriteProject("lower", {});
+    f.folder.WriteFile("Upper-ag.xml", "<x/>");
+
+    std::vector<std::string> names;
+    for (const ProjectRow& row : f.library.ListProjects())
+        names.push_back(row.name);
+    EXPECT_EQ(names, std::vector<std::string>({"lower", "mixed", "Upper"}));
+
+    ASSERT_EQ(f.library.OpenProject("Upper"), kFileOk);
+    EXPECT_EQ(f.doc->PathName(), f.folder.File("Upper.PHJ"));
+    EXPECT_EQ(f.doc->ProjectName(), "Upper");
+    EXPECT_EQ(f.doc->records.size(), 1u);
+    ASSERT_EQ(f.library.OpenProject("mixed"), kFileOk);
+    EXPECT_EQ(f.library.NewProject("Upper"), -1);
+    ASSERT_EQ(f.op.shown.size(), 1u);
+    EXPECT_EQ(f.op.shown[0].stringId, ids::kProjectExists);
+    EXPECT_FALSE(f.folder.Exists("Upper.phj"));
+
+    f.op.answer = Answer::Yes;
+    EXPECT_TRUE(f.library.DeleteProject("Upper"));
+    EXPECT_FALSE(f.folder.Exists("Upper.PHJ"));
+    EXPECT_FALSE(f.folder.Exists("Upper-ag.xml"));
+    EXPECT_EQ(f.folder.Files(), std::vector<std::string>({"lower.phj", "mixed.Phj"}));
+}
+
+// Guards against a name order that puts capitals first ("Zeta" before "b") or keeps the byte
+// order of Cyrillic letters ("Поле" before "агат").
+TEST(ProjectLibrary, RowsWithoutRecordsSortByNameIgnoringCase) {
+    std::vector<ProjectRow> rows;
+    for (const char* name : {"яблоко", "поле", "b", "Поле", "Zeta", "агат", "A", "Ёлка", "Жук"})
+        rows.push_back({name, "", ""});
+    rows.push_back({"recorded", "", "2011-01-18  10:00"});
+    ProjectLibrary::SortRows(rows);
+    std::vector<std::string> names;
+    for (const ProjectRow& row : rows)
+        names.push_back(row.name);
+    // "Поле" and "поле" are equal ignoring case; their bytes keep the order fixed.
+    EXPECT_EQ(names, std::vector<std::string>({"A", "b", "Zeta", "агат", "Ёлка", "Жук", "Поле",
+                                               "поле", "яблоко", "recorded"}));
+}
+
 // Guards against a two-digit year or missing zero padding in the default name.
 TEST(ProjectLibrary, DefaultNameIsTheLocalTime) {
     EXPECT_EQ(ProjectLibrary::DefaultProjectName(2011, 1, 18, 15, 30), "20110118_1530");

@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTreeWidget>
+#include <filesystem>
 
 #include "UiProject.h"
 #include "UiTestSupport.h"
@@ -207,6 +208,35 @@ TEST(ProjectList, NewProjectNamesAreChecked) {
     list.NewProject();
     EXPECT_TRUE(list.NewlyCreated());
     EXPECT_EQ(doc.ProjectName(), "Good");
+}
+
+// Project files copied from Windows (".PHJ") missing from the list or not opening; Cyrillic
+// names shown in another encoding or sorted by their bytes.
+TEST(ProjectList, WindowsFilesAndCyrillicNames) {
+    RunningTerminal t;
+    ASSERT_TRUE(t.Started());
+    CProjectDoc& doc = *t.App().Core().Doc();
+    MakeProject(doc, "Теплица", {{0, "TA 1"}});
+    MakeProject(doc, "поле", {{0, "TA 1"}});
+    MakeProject(doc, "Win", {{0, "TA 1"}}, {"2020-01-01 10:00:00;S1;1"});
+    MakeProject(doc, "Alpha", {{0, "TA 1"}});
+    doc.ResetProject();
+    std::filesystem::rename(t.Folder().Folder().File("Win.phj"),
+                            t.Folder().Folder().File("Win.PHJ"));
+    RecordingOperator op;
+    ui::ProjectListDialog dialog(doc, op, Clock::System(), false);
+    EXPECT_EQ(dialog.ShownNames(), std::vector<std::string>({"Alpha", "поле", "Теплица", "Win"}));
+    auto* tree = dialog.findChild<QTreeWidget*>(QStringLiteral("projectList"));
+    ASSERT_NE(tree, nullptr);
+    EXPECT_EQ(tree->topLevelItem(2)->text(0), QStringLiteral("Теплица"));
+    for (const int row : {3, 2}) {
+        tree->setCurrentItem(tree->topLevelItem(row));
+        tree->topLevelItem(row)->setSelected(true);
+        dialog.OpenSelected();
+        EXPECT_EQ(doc.ProjectName(), row == 3 ? "Win" : "Теплица");
+    }
+    EXPECT_EQ(doc.PathName(), t.Folder().Folder().File("Теплица.phj"));
+    EXPECT_TRUE(op.shown.empty());
 }
 
 // The start window not preset to the stored action, or its answer not returned.

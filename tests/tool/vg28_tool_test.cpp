@@ -204,5 +204,24 @@ TEST_F(ToolTest, SyncTakesTheInstrumentsProjectAndRecordsOnce) {
     EXPECT_EQ(Tool("sync other --pc-wins --ask-fails --port simulator").status, 64);
 }
 
+// Guards against project files copied from Windows (".PHJ") missing from the tool's list or
+// not found by their name.
+TEST_F(ToolTest, ProjectsWithUpperCaseExtension) {
+    ASSERT_EQ(Tool("project new Win").status, 0);
+    ASSERT_EQ(Tool("project add-record Win '2011-01-18 10:00:00;S1;1'").status, 0);
+    std::filesystem::rename(folder.File("Win.phj"), folder.File("Win.PHJ"));
+    const auto list = nlohmann::json::parse(Tool("project list --json").out);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0]["name"], "Win");
+    for (const std::string& project : {std::string("Win"), folder.File("Win.PHJ")}) {
+        const ToolRun shown = Tool("project show " + ShellQuote(project) + " --json");
+        ASSERT_EQ(shown.status, 0) << project << "\n" << shown.err;
+        EXPECT_EQ(nlohmann::json::parse(shown.out)["recordCount"], 1) << project;
+    }
+    ASSERT_EQ(Tool("project add-record Win '2011-01-18 11:00:00;S1;2'").status, 0);
+    EXPECT_EQ(nlohmann::json::parse(Tool("project show Win --json").out)["recordCount"], 2);
+    EXPECT_FALSE(folder.Exists("Win.phj"));
+}
+
 }  // namespace
 }  // namespace vg28
