@@ -195,9 +195,9 @@ void GraphScript::Build(TiXmlDocument& document, bool slots) const {
     report->SetAttribute("dwID", 1);
     report->SetAttribute("dwType", 1);
     report->SetAttribute("szName", "VG-28");
-    const std::string name = m_doc.ProjectName();
-    // Project names are file names: UTF-8 here, Windows ANSI when they come from there.
-    report->SetAttribute("szDescription", TextCodec::IsValidUtf8(name) ? name : ScriptText(name));
+    // The project name is UTF-8 already; a file name that breaks that rule must not make the
+    // script malformed XML.
+    report->SetAttribute("szDescription", TextCodec::ReplaceInvalidUtf8(m_doc.ProjectName()));
     report->SetAttribute("szRepPath", "");
     SetNumber(*report, "tStart", ScriptTime(m_doc.firstTime));
     SetNumber(*report, "tEnd", ScriptTime(m_doc.lastTime) + 1);

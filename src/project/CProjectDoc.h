@@ -55,7 +55,8 @@ public:
     void RemoveObserver(DocObserver* observer);
     void UpdateAllViews(int hint);
 
-    // Project identity.
+    // Project identity. The project name is the file title, UTF-8 like every file name here;
+    // only on the wire to the instrument is it CP1251 (InstrumentCommands converts).
     void ResetProject();
     std::string ProjectName() const;
     bool HasProject() const { return !ProjectName().empty(); }

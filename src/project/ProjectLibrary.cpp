@@ -76,6 +76,7 @@ void ProjectLibrary::SortRows(std::vector<ProjectRow>& rows) {
 
 int ProjectLibrary::NewProject(std::string_view name) {
     if (name.empty()) return -1;
+    if (!CheckFitsCp1251(m_operator, name)) return -1;
     if (!IsValidProjectName(name)) {
         m_operator.Tell(kInvalidNameStringId, std::string(StringTable::Get(kInvalidNameStringId)),
                         MessageIcon::Stop);
@@ -131,9 +132,12 @@ bool ProjectLibrary::DeleteProject(std::string_view name) {
 
 bool ProjectLibrary::IsValidProjectName(std::string_view name) {
     if (name.empty() || name.size() > kMaxNameLength || name == "." || name == "..") return false;
-    for (const char c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F || c == '/' || c == '\\' || c == ':') return false;
+    if (!TextCodec::FitsCp1251(name)) return false;
+    // Every character has a CP1251 byte, so the code points are those of the bytes.
+    for (const char c : TextCodec::Utf8ToCp1251(name)) {
+        const char32_t code = TextCodec::CodePointOf(static_cast<unsigned char>(c));
+        const bool control = code < 0x20 || (code >= 0x7F && code <= 0x9F);  // C0, DEL, C1
+        if (control || c == '/' || c == '\\' || c == ':') return false;
     }
     return true;
 }
@@ -142,6 +146,15 @@ std::string ProjectLibrary::DefaultProjectName(int year, int month, int day, int
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%02d%02d%02d_%02d%02d", year, month, day, hour, minute);
     return buffer;
+}
+
+bool ProjectLibrary::CheckFitsCp1251(Operator& op, std::string_view text) {
+    if (TextCodec::FitsCp1251(text)) return true;
+    op.Tell(kUnencodableNameStringId,
+            StringTable::FormatInsert(kUnencodableNameStringId,
+                                      TextCodec::CharactersOutsideCp1251(text)),
+            MessageIcon::Stop);
+    return false;
 }
 
 void ProjectLibrary::ShowFileError(int code, const std::string& path) {

@@ -58,7 +58,7 @@ void AxesProject(TestProject& project) {
 // axes by units (°C shared by S1 and S2, then %, "Unknown units" at precision 3, the micro sign),
 // captions, colours, UTF-8 texts, times of local time as UTC, no points for the 1999 record.
 TEST(GraphScriptTest, AxesByUnitsGolden) {
-    TestProject project(Ansi("Теплица"));
+    TestProject project("Теплица");
     AxesProject(project);
     const GraphScript script(project.doc, 0);
     ExpectMatchesGolden(Streamed(script), "graph/axes_by_units.xml");
