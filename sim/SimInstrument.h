@@ -43,11 +43,11 @@ struct SimInstrumentConfig {
     std::string moduleIdentification = "KWS-00042";
     bool soilProbe = false;
     bool batteryLow = false;
-    int mode = 2;         // START
-    int clockOffset = 0;  // seconds, instrument clock minus the PC's local time
-    int period = 600;     // seconds
-    int records = 48;     // records in memory at the start
-    std::string project = "Demo";
+    int mode = 2;                  // START
+    int clockOffset = 0;           // seconds, instrument clock minus the PC's local time
+    int period = 600;              // seconds
+    int records = 48;              // records in memory at the start
+    std::string project = "Demo";  // CP1251 bytes, as the instrument holds them
     bool exactTime = true;
     bool em50Flag = false;
     std::uint32_t seed = 1;
@@ -90,6 +90,7 @@ public:
     std::int64_t Now() const;  // instrument time, seconds counted like UTC
     std::int64_t NextRecordTime() const;
     const std::vector<std::string>& Records() const { return m_records; }
+    // The project name as received and sent on the wire: CP1251 bytes.
     const std::string& Project() const { return m_project; }
     std::int64_t ConfigTime() const { return m_configTime; }
     int Period() const { return m_period; }

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "platform/TextCodec.h"
 #include "protocol/ReplyGrammar.h"
 
 namespace vg28::sim {
@@ -121,7 +122,15 @@ bool SimOptions::Parse(const std::vector<std::string>& args, std::string& error)
             if (!number(-400000000LL, 400000000LL, n)) return false;
             instrument.clockOffset = static_cast<int>(n);
         } else if (option == "--project") {
-            if (!value(instrument.project)) return false;
+            std::string typed;
+            if (!value(typed)) return false;
+            // Typed in UTF-8; the instrument holds the name in CP1251.
+            if (!TextCodec::FitsCp1251(typed)) {
+                error = "project name with characters CP1251 cannot hold: " +
+                        TextCodec::CharactersOutsideCp1251(typed);
+                return false;
+            }
+            instrument.project = TextCodec::Utf8ToCp1251(typed);
             if (instrument.project.size() > 31) {
                 error = "project name longer than 31 characters";
                 return false;

@@ -10,6 +10,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/CivilTime.h"
 #include "platform/FixedText.h"
+#include "platform/TextCase.h"
 #include "platform/TextCodec.h"
 #include "project/CProjectDoc.h"
 #include "sensors/SensorDatabase.h"
@@ -194,9 +195,9 @@ void GraphScript::Build(TiXmlDocument& document, bool slots) const {
     report->SetAttribute("dwID", 1);
     report->SetAttribute("dwType", 1);
     report->SetAttribute("szName", "VG-28");
-    const std::string name = m_doc.ProjectName();
-    // Project names are file names: UTF-8 here, Windows ANSI when they come from there.
-    report->SetAttribute("szDescription", TextCodec::IsValidUtf8(name) ? name : ScriptText(name));
+    // The project name is UTF-8 already; a file name that breaks that rule must not make the
+    // script malformed XML.
+    report->SetAttribute("szDescription", TextCodec::ReplaceInvalidUtf8(m_doc.ProjectName()));
     report->SetAttribute("szRepPath", "");
     SetNumber(*report, "tStart", ScriptTime(m_doc.firstTime));
     SetNumber(*report, "tEnd", ScriptTime(m_doc.lastTime) + 1);
@@ -342,9 +343,10 @@ bool GraphScript::IsPlotted(const ProjectSetup& setup, int k) {
 std::string GraphScript::ScriptPathFor(std::string_view projectPath) {
     constexpr std::string_view kProjectExtension = ".phj";
     std::string path(projectPath);
+    // Any letter case: a project file copied from Windows may be named ".PHJ".
     if (path.size() >= kProjectExtension.size() &&
-        path.compare(path.size() - kProjectExtension.size(), kProjectExtension.size(),
-                     kProjectExtension) == 0) {
+        TextCase::Compare(std::string_view(path).substr(path.size() - kProjectExtension.size()),
+                          kProjectExtension) == 0) {
         path.resize(path.size() - kProjectExtension.size());
     }
     return path + "-ag.xml";

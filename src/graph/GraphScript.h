@@ -63,8 +63,8 @@ public:
     // Channel k is plotted when it has a sensor ID that is not "Plug and Play...", it is not 13,
     // and for 12 and 14 channel 11 is plotted.
     static bool IsPlotted(const ProjectSetup& setup, int k);
-    // The project path with its ".phj" replaced by "-ag.xml" ("-ag.xml" appended to any other
-    // name, so that the script can never replace the project file).
+    // The project path with its ".phj" (in any letter case) replaced by "-ag.xml" ("-ag.xml"
+    // appended to any other name, so that the script can never replace the project file).
     static std::string ScriptPathFor(std::string_view projectPath);
     // Year 2000-3000, month 1-12, day 1-31, hour 0-23, minute and second 0-59.
     static bool IsPlausibleTime(const TimeStamp& time);

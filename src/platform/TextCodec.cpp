@@ -82,13 +82,30 @@ bool DecodeUtf8(std::string_view text, std::size_t& i, char32_t& code) {
     return true;
 }
 
-char ByteOf(char32_t code) {
-    if (code < 0x80) return static_cast<char>(code);
-    if (code >= 0x0410 && code <= 0x044F) return static_cast<char>(0xC0 + (code - 0x0410));
-    for (std::size_t k = 0; k < kUpperHalf.size(); ++k) {
-        if (kUpperHalf[k] == code) return static_cast<char>(0x80 + k);
+constexpr char32_t kReplacement = 0xFFFD;
+
+// The CP1251 byte of a code point, if it has one.
+bool FindByte(char32_t code, char& byte) {
+    if (code < 0x80) {
+        byte = static_cast<char>(code);
+        return true;
     }
-    return '?';
+    if (code >= 0x0410 && code <= 0x044F) {
+        byte = static_cast<char>(0xC0 + (code - 0x0410));
+        return true;
+    }
+    for (std::size_t k = 0; k < kUpperHalf.size(); ++k) {
+        if (kUpperHalf[k] == code) {
+            byte = static_cast<char>(0x80 + k);
+            return true;
+        }
+    }
+    return false;
+}
+
+char ByteOf(char32_t code) {
+    char byte = '?';
+    return FindByte(code, byte) ? byte : '?';
 }
 
 }  // namespace
@@ -125,6 +142,47 @@ bool TextCodec::IsValidUtf8(std::string_view text) {
         if (!DecodeUtf8(text, i, code)) return false;
     }
     return true;
+}
+
+bool TextCodec::FitsCp1251(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        char32_t code = 0;
+        char byte = 0;
+        if (!DecodeUtf8(text, i, code) || !FindByte(code, byte)) return false;
+    }
+    return true;
+}
+
+std::string TextCodec::CharactersOutsideCp1251(std::string_view text) {
+    std::u32string seen;
+    std::string out;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        char32_t code = 0;
+        char byte = 0;
+        if (!DecodeUtf8(text, i, code)) code = kReplacement;
+        if (code != kReplacement && FindByte(code, byte)) continue;
+        if (seen.find(code) != std::u32string::npos) continue;
+        seen += code;
+        AppendUtf8(out, code);
+    }
+    return out;
+}
+
+std::string TextCodec::ReplaceInvalidUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const std::size_t start = i;
+        char32_t code = 0;
+        if (DecodeUtf8(text, i, code))
+            out.append(text.substr(start, i - start));
+        else
+            AppendUtf8(out, kReplacement);
+    }
+    return out;
 }
 
 }  // namespace vg28

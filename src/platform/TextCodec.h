@@ -19,6 +19,18 @@ public:
     // True when the text is well-formed UTF-8.
     static bool IsValidUtf8(std::string_view text);
 
+    // True when the text is well-formed UTF-8 and every character has a CP1251 byte, so that
+    // it survives the way to the instrument and back.
+    static bool FitsCp1251(std::string_view text);
+
+    // The characters of a UTF-8 text that CP1251 cannot hold, each once, in the order of their
+    // first appearance; a malformed sequence counts as U+FFFD.
+    static std::string CharactersOutsideCp1251(std::string_view text);
+
+    // The text with every malformed UTF-8 sequence replaced by U+FFFD: text of unknown encoding
+    // made safe for UTF-8 consumers (JSON, XML).
+    static std::string ReplaceInvalidUtf8(std::string_view text);
+
     // The code point of a CP1251 byte.
     static char32_t CodePointOf(unsigned char byte);
 };

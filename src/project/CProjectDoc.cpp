@@ -1,15 +1,19 @@
 #include "project/CProjectDoc.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "app/Profile.h"
 #include "app/ProfileKeys.h"
 #include "platform/FixedText.h"
 #include "platform/Locale.h"
+#include "platform/TextCase.h"
 #include "sensors/SensorDatabase.h"
 #include "sensors/SensorFormat.h"
 
@@ -139,7 +143,23 @@ std::string CProjectDoc::ProjectName() const {
 }
 
 std::string CProjectDoc::ProjectFilePath(std::string_view name) const {
-    return m_programFolder + std::string(name) + ".phj";
+    constexpr std::string_view kExtension = ".phj";
+    std::string path = m_programFolder + std::string(name) + std::string(kExtension);
+    struct stat info {};
+    if (name.empty() || ::lstat(path.c_str(), &info) == 0) return path;
+    // Files copied from Windows often spell the extension in capitals, and Windows opens them
+    // by either spelling: so does this program.
+    std::string found;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(m_programFolder, error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string file = it->path().filename().string();
+        if (file.size() != name.size() + kExtension.size() || !file.starts_with(name)) continue;
+        if (TextCase::Compare(std::string_view(file).substr(name.size()), kExtension) != 0)
+            continue;
+        if (found.empty() || file < found) found = file;
+    }
+    return found.empty() ? path : m_programFolder + found;
 }
 
 bool CProjectDoc::ParseTimeStamp(std::string_view text, std::size_t& cursor, TimeStamp& out) {

@@ -55,12 +55,15 @@ public:
     void RemoveObserver(DocObserver* observer);
     void UpdateAllViews(int hint);
 
-    // Project identity.
+    // Project identity. The project name is the file title, UTF-8 like every file name here;
+    // only on the wire to the instrument is it CP1251 (InstrumentCommands converts).
     void ResetProject();
     std::string ProjectName() const;
     bool HasProject() const { return !ProjectName().empty(); }
     const std::string& PathName() const { return m_pathName; }
     void SetPathName(std::string path) { m_pathName = std::move(path); }
+    // The program folder + name + ".phj"; when no such file exists but one whose extension
+    // differs only in letter case does, that one.
     std::string ProjectFilePath(std::string_view name) const;
     const std::string& ProgramFolder() const { return m_programFolder; }
 

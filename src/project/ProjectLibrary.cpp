@@ -7,9 +7,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <set>
 
 #include "app/Operator.h"
 #include "app/StringTable.h"
+#include "platform/TextCase.h"
+#include "platform/TextCodec.h"
 #include "project/CProjectDoc.h"
 #include "project/DocObserver.h"
 
@@ -20,13 +23,13 @@ namespace {
 constexpr std::string_view kExtension = ".phj";
 constexpr std::string_view kGraphSuffix = "-ag.xml";
 
-// Case-insensitive "a > b" for the ASCII letters of the formatted times.
-bool GreaterIgnoringCase(std::string_view a, std::string_view b) {
-    const auto lower = [](char c) {
-        return static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    };
-    return std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(),
-                                        [&](char x, char y) { return lower(x) < lower(y); });
+// The project name of a file name: the title before an extension ".phj" in any letter case.
+bool ProjectNameOfFile(std::string_view file, std::string& name) {
+    if (file.size() <= kExtension.size()) return false;
+    const std::string_view extension = file.substr(file.size() - kExtension.size());
+    if (TextCase::Compare(extension, kExtension) != 0) return false;
+    name = std::string(file.substr(0, file.size() - kExtension.size()));
+    return true;
 }
 
 bool RemoveIfPresent(const std::string& path) {
@@ -37,14 +40,14 @@ bool RemoveIfPresent(const std::string& path) {
 
 std::vector<ProjectRow> ProjectLibrary::ListProjects() {
     std::vector<ProjectRow> rows;
-    std::vector<std::string> names;
+    // A name whose file exists with two spellings of the extension is one project.
+    std::set<std::string> names;
     std::error_code error;
     for (std::filesystem::directory_iterator it(m_doc.ProgramFolder(), error), end;
          !error && it != end; it.increment(error)) {
-        const std::string file = it->path().filename().string();
-        if (file.size() <= kExtension.size() || !file.ends_with(kExtension)) continue;
-        std::string name = file.substr(0, file.size() - kExtension.size());
-        if (IsValidProjectName(name)) names.push_back(std::move(name));
+        std::string name;
+        if (ProjectNameOfFile(it->path().filename().string(), name) && IsValidProjectName(name))
+            names.insert(std::move(name));
     }
     for (const std::string& name : names) {
         if (m_doc.LoadProject(m_doc.ProjectFilePath(name)) != kFileOk) continue;
@@ -63,15 +66,17 @@ void ProjectLibrary::SortRows(std::vector<ProjectRow>& rows) {
         const bool bEmpty = b.lastTime.empty();
         if (aEmpty != bEmpty) return aEmpty;
         if (!aEmpty) {
-            if (GreaterIgnoringCase(a.lastTime, b.lastTime)) return true;
-            if (GreaterIgnoringCase(b.lastTime, a.lastTime)) return false;
+            if (const int order = TextCase::Compare(a.lastTime, b.lastTime); order != 0)
+                return order > 0;
         }
-        return a.name < b.name;
+        if (const int order = TextCase::Compare(a.name, b.name); order != 0) return order < 0;
+        return a.name < b.name;  // names equal but for case: a fixed order all the same
     });
 }
 
 int ProjectLibrary::NewProject(std::string_view name) {
     if (name.empty()) return -1;
+    if (!CheckFitsCp1251(m_operator, name)) return -1;
     if (!IsValidProjectName(name)) {
         m_operator.Tell(kInvalidNameStringId, std::string(StringTable::Get(kInvalidNameStringId)),
                         MessageIcon::Stop);
@@ -127,9 +132,12 @@ bool ProjectLibrary::DeleteProject(std::string_view name) {
 
 bool ProjectLibrary::IsValidProjectName(std::string_view name) {
     if (name.empty() || name.size() > kMaxNameLength || name == "." || name == "..") return false;
-    for (const char c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F || c == '/' || c == '\\' || c == ':') return false;
+    if (!TextCodec::FitsCp1251(name)) return false;
+    // Every character has a CP1251 byte, so the code points are those of the bytes.
+    for (const char c : TextCodec::Utf8ToCp1251(name)) {
+        const char32_t code = TextCodec::CodePointOf(static_cast<unsigned char>(c));
+        const bool control = code < 0x20 || (code >= 0x7F && code <= 0x9F);  // C0, DEL, C1
+        if (control || c == '/' || c == '\\' || c == ':') return false;
     }
     return true;
 }
@@ -138,6 +146,15 @@ std::string ProjectLibrary::DefaultProjectName(int year, int month, int day, int
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%02d%02d%02d_%02d%02d", year, month, day, hour, minute);
     return buffer;
+}
+
+bool ProjectLibrary::CheckFitsCp1251(Operator& op, std::string_view text) {
+    if (TextCodec::FitsCp1251(text)) return true;
+    op.Tell(kUnencodableNameStringId,
+            StringTable::FormatInsert(kUnencodableNameStringId,
+                                      TextCodec::CharactersOutsideCp1251(text)),
+            MessageIcon::Stop);
+    return false;
 }
 
 void ProjectLibrary::ShowFileError(int code, const std::string& path) {

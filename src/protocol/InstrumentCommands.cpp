@@ -8,6 +8,7 @@
 #include "link/PacketLink.h"
 #include "platform/Clock.h"
 #include "platform/FixedText.h"
+#include "platform/TextCodec.h"
 #include "project/CProjectDoc.h"
 #include "project/CurrentState.h"
 #include "project/ProjectSetup.h"
@@ -164,12 +165,16 @@ bool InstrumentCommands::QueryProjectId(std::string& name) {
     std::string reply;
     std::size_t cursor = 0;
     if (!Query("project;id\r", kQ3, reply, cursor)) return false;
-    return ExtractQuoted(std::string_view(reply).substr(cursor), 32, name);
+    std::string bytes;
+    if (!ExtractQuoted(std::string_view(reply).substr(cursor), 32, bytes)) return false;
+    name = TextCodec::Cp1251ToUtf8(bytes);
+    return true;
 }
 
 bool InstrumentCommands::SetProjectId(std::string_view name) {
+    if (!TextCodec::FitsCp1251(name)) return false;
     std::string request;
-    if (!Concat(request, {"project;id;\"", name, "\"\r"})) return false;
+    if (!Concat(request, {"project;id;\"", TextCodec::Utf8ToCp1251(name), "\"\r"})) return false;
     return m_link.SendExpectEcho(request, 100);
 }
 

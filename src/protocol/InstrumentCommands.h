@@ -50,6 +50,8 @@ public:
     bool SetClock();
     bool QueryClock(SystemTime& time);
     bool QueryNextRecordTime(SystemTime& time);
+    // The project name is UTF-8 on the PC and CP1251 on the wire: both convert. SetProjectId
+    // sends nothing and fails for a name CP1251 cannot hold.
     bool QueryProjectId(std::string& name);
     bool SetProjectId(std::string_view name);
     bool QueryConfigTime(TimeStamp& time);

@@ -10,6 +10,7 @@
 #include "platform/CivilTime.h"
 #include "platform/Clock.h"
 #include "platform/FixedText.h"
+#include "platform/TextCase.h"
 #include "platform/TextCodec.h"
 #include "project/CProjectDoc.h"
 #include "project/DocObserver.h"
@@ -58,24 +59,6 @@ std::string Format(const char* format, const std::string& a, const std::string& 
 
 std::string Utf8(std::string_view cp1251) {
     return TextCodec::Cp1251ToUtf8(cp1251);
-}
-
-// Case folding of the Windows Cyrillic code page (ASCII and Cyrillic letters).
-unsigned char FoldCase(unsigned char c) {
-    if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c - 'A' + 'a');
-    if (c >= 0xC0 && c <= 0xDF) return static_cast<unsigned char>(c + 0x20);
-    if (c == 0xA8) return 0xB8;  // Ё
-    return c;
-}
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (FoldCase(static_cast<unsigned char>(a[i])) !=
-            FoldCase(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
 }
 
 // A channel without a sensor: empty or "Plug and Play".
@@ -378,13 +361,13 @@ SyncWorker::Outcome SyncWorker::ProjectNameStep(std::string& question, int& butt
         return Outcome::Advance;
     }
     if (doc.HasProject()) {
-        if (EqualIgnoringCase(m_instrumentName, pcName)) return Outcome::Advance;
+        if (TextCase::Equal(m_instrumentName, pcName)) return Outcome::Advance;
         if (!sides.instrument) {
             if (m_instrumentName.empty()) {
                 m_pcWinsParameters = true;  // written from the next tick on
                 return Outcome::Retry;
             }
-            question = Format(kNameQuestion, Utf8(m_instrumentName), Utf8(pcName));
+            question = Format(kNameQuestion, m_instrumentName, pcName);
             buttonSet = kButtonInstrument | kButtonPc;
             m_nameConflictPending = true;
             return Outcome::Question;

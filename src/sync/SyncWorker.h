@@ -94,7 +94,7 @@ public:
     // failed rather than overwrite it (file operation code and path).
     int FileError() const { return m_fileError; }
     const std::string& FileErrorPath() const { return m_fileErrorPath; }
-    // The instrument's project name, when it cannot be a file name (the run failed on it).
+    // The instrument's project name (UTF-8) when it cannot be a file name: the run failed on it.
     const std::string& RejectedProjectName() const { return m_rejectedName; }
     int RecordsDownloaded() const { return m_recordsAdded; }
     int Em50RecordsFetched() const { return m_em50Fetched; }
@@ -158,7 +158,7 @@ private:
     int m_buttonSet = 0;
     std::string m_questionText;
     std::string m_shownText;
-    std::string m_instrumentName;
+    std::string m_instrumentName;  // UTF-8, converted from the wire's CP1251
     ProjectSetup m_working{};
     SensorRecord m_instrumentSensor{};
     std::string m_caption = "Синхронизация";

@@ -19,12 +19,13 @@ namespace {
 
 constexpr int kModeStart = 2;
 
-// The instrument's name as the operator can read it: control characters shown as '?'.
-std::string Printable(std::string_view cp1251) {
-    std::string text(cp1251);
-    for (char& c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) c = '?';
+// The instrument's name (UTF-8 of its CP1251) as the operator can read it: control characters
+// shown as '?'.
+std::string Printable(std::string_view name) {
+    std::string text;
+    for (const char c : TextCodec::Utf8ToCp1251(name)) {
+        const char32_t code = TextCodec::CodePointOf(static_cast<unsigned char>(c));
+        text += code < 0x20 || (code >= 0x7F && code <= 0x9F) ? '?' : c;
     }
     return TextCodec::Cp1251ToUtf8(text);
 }

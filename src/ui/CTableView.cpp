@@ -199,7 +199,7 @@ void CTableView::ExportRecords(int markLimits) {
     dialog.setDefaultSuffix(QStringLiteral("csv"));
     dialog.setNameFilters(NameFiltersFromWindows(QString::fromUtf8(kExportFilter)));
     dialog.setDirectory(FromUtf8(m_doc.ProgramFolder()));
-    dialog.selectFile(FromCp1251(m_doc.ProjectName()));
+    dialog.selectFile(FromUtf8(m_doc.ProjectName()));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     const std::string path = dialog.selectedFiles().constFirst().toStdString();
     const int code = vg28::ExportRecords(m_doc, m_model->Columns(), path, markLimits);

@@ -42,14 +42,16 @@ NewProjectDialog::NewProjectDialog(const QString& proposedName, Operator& op,
 void NewProjectDialog::OnOk() {
     const QString name = m_name->text();
     if (name.isEmpty()) return;
-    if (name.size() > kMaxNameLength) {
+    // The limit counts characters: neither UTF-8 bytes nor UTF-16 units.
+    if (name.toStdU32String().size() > static_cast<std::size_t>(kMaxNameLength)) {
         m_operator.Tell(
             kTooLongId,
             "Please enter no more than " + std::to_string(kMaxNameLength) + " characters.",
             MessageIcon::Warning);
         return;
     }
-    // The library refuses names that are no plain file name, with its message.
+    // The library refuses names that are no plain file name or that CP1251 cannot hold, with
+    // its message.
     if (m_create(name.toStdString()) == 0) accept();
     m_name->setFocus();
 }

@@ -1,8 +1,8 @@
 #pragma once
 // "Новый проект": the name of a new project, preset with the local date and time
 // (YYYYMMDD_hhmm). OK hands the name to the create function; the dialog closes only when the
-// project was created, so a refused name (empty, too long, not a plain file name, taken) can be
-// corrected in place.
+// project was created, so a refused name (empty, too long, not a plain file name, with characters
+// CP1251 cannot hold, taken) can be corrected in place. The length limit counts characters.
 
 #include <QDialog>
 #include <functional>

@@ -13,9 +13,9 @@
 #include "platform/FixedText.h"
 #include "platform/TextCodec.h"
 #include "project/CProjectDoc.h"
+#include "project/ProjectLibrary.h"
 #include "sensors/SensorDatabase.h"
 #include "ui/DialogButtons.h"
-#include "ui/ProjectListDialog.h"
 #include "ui/QtOperator.h"
 
 namespace vg28::ui {
@@ -96,7 +96,7 @@ ProjectDescriptionDialog::ProjectDescriptionDialog(ProjectDescription& descripti
 
     auto* head = new QGridLayout;
     head->addWidget(new QLabel(QStringLiteral("Проект")), 0, 0);
-    auto* name = new QLabel(DisplayNameOf(description.name));
+    auto* name = new QLabel(FromUtf8(description.name));
     name->setObjectName(QStringLiteral("projectName"));
     name->setTextFormat(Qt::PlainText);
     head->addWidget(name, 0, 1, 1, 3);
@@ -172,10 +172,6 @@ ProjectDescriptionDialog::ProjectDescriptionDialog(ProjectDescription& descripti
     connect(m_station, &QComboBox::currentIndexChanged, this,
             &ProjectDescriptionDialog::OnStationChanged);
     ShowValues();
-}
-
-QString ProjectDescriptionDialog::DisplayNameOf(const std::string& name) {
-    return DisplayName(name);
 }
 
 void ProjectDescriptionDialog::FillCombos() {
@@ -309,6 +305,13 @@ void ProjectDescriptionDialog::OnClear() {
 }
 
 void ProjectDescriptionDialog::OnOk() {
+    // The notes are stored in CP1251: a character it cannot hold would be lost without a word.
+    for (QLineEdit* note : m_notes) {
+        if (!ProjectLibrary::CheckFitsCp1251(m_operator, note->text().toStdString())) {
+            note->setFocus();
+            return;
+        }
+    }
     TakeValues();
     static constexpr int kChecked[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, kSubstrateChannel};
     const bool any = std::any_of(std::begin(kChecked), std::end(kChecked),

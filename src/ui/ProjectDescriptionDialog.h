@@ -47,7 +47,6 @@ public:
     void OnOk();
 
 private:
-    static QString DisplayNameOf(const std::string& name);
     void OnStationChanged();
     void FillCombos();
 

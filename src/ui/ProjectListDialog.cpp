@@ -8,16 +8,11 @@
 #include <QVBoxLayout>
 
 #include "platform/Clock.h"
-#include "platform/TextCodec.h"
 #include "ui/DialogButtons.h"
 #include "ui/NewProjectDialog.h"
 #include "ui/QtOperator.h"
 
 namespace vg28::ui {
-
-QString DisplayName(const std::string& name) {
-    return TextCodec::IsValidUtf8(name) ? FromUtf8(name) : FromCp1251(name);
-}
 
 ProjectListDialog::ProjectListDialog(CProjectDoc& doc, Operator& op, Clock& clock, bool newProject,
                                      QWidget* parent)
@@ -75,7 +70,7 @@ void ProjectListDialog::Fill() {
     m_list->clear();
     for (const ProjectRow& row : rows) {
         auto* item = new QTreeWidgetItem(
-            {DisplayName(row.name), FromUtf8(row.firstTime), FromUtf8(row.lastTime)});
+            {FromUtf8(row.name), FromUtf8(row.firstTime), FromUtf8(row.lastTime)});
         item->setData(0, Qt::UserRole, QByteArray::fromStdString(row.name));
         m_list->addTopLevelItem(item);
     }

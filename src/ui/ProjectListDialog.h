@@ -51,7 +51,4 @@ private:
     bool m_closing = false;
 };
 
-// A file-system name for display: UTF-8 as it is, other bytes as Windows Cyrillic.
-QString DisplayName(const std::string& name);
-
 }  // namespace vg28::ui

@@ -58,7 +58,7 @@ void AxesProject(TestProject& project) {
 // axes by units (°C shared by S1 and S2, then %, "Unknown units" at precision 3, the micro sign),
 // captions, colours, UTF-8 texts, times of local time as UTC, no points for the 1999 record.
 TEST(GraphScriptTest, AxesByUnitsGolden) {
-    TestProject project(Ansi("Теплица"));
+    TestProject project("Теплица");
     AxesProject(project);
     const GraphScript script(project.doc, 0);
     ExpectMatchesGolden(Streamed(script), "graph/axes_by_units.xml");
@@ -197,13 +197,16 @@ TEST(GraphScriptTest, StreamedScriptEqualsTheTinyXmlTree) {
     }
 }
 
-// Guards the script path: ".phj" becomes "-ag.xml"; any other name gets "-ag.xml" appended, so
-// the script can never overwrite the project file.
+// Guards the script path: ".phj" in any letter case (a project copied from Windows) becomes
+// "-ag.xml"; any other name gets "-ag.xml" appended, so the script can never overwrite the
+// project file.
 TEST(GraphScriptTest, ScriptPathNeverEqualsTheProjectPath) {
     EXPECT_EQ(GraphScript::ScriptPathFor("/p/20110118_1530.phj"), "/p/20110118_1530-ag.xml");
     EXPECT_EQ(GraphScript::ScriptPathFor("/p/a.phj.phj"), "/p/a.phj-ag.xml");
     EXPECT_EQ(GraphScript::ScriptPathFor("/p/project"), "/p/project-ag.xml");
-    EXPECT_EQ(GraphScript::ScriptPathFor("/p/x.PHJ"), "/p/x.PHJ-ag.xml");
+    EXPECT_EQ(GraphScript::ScriptPathFor("/p/x.PHJ"), "/p/x-ag.xml");
+    EXPECT_EQ(GraphScript::ScriptPathFor("/p/x.Phj"), "/p/x-ag.xml");
+    EXPECT_EQ(GraphScript::ScriptPathFor("/p/x.phx"), "/p/x.phx-ag.xml");
 }
 
 // Guards the texts: 256 characters or more become empty; "micro" anywhere becomes the sign.

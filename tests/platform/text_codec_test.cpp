@@ -69,5 +69,40 @@ TEST(TextCodec, MalformedUtf8BecomesQuestionMarks) {
     EXPECT_TRUE(TextCodec::IsValidUtf8("Арболюкс"));
 }
 
+// Guards against a name check that lets through what CP1251 cannot hold (it would reach the
+// instrument as '?'), refuses what it can, or names the wrong characters in its message; and
+// against malformed UTF-8 left in a text meant for JSON or XML.
+TEST(TextCodec, FitsReportsAndReplaces) {
+    struct Case {
+        const char* name;
+        std::string text;
+        bool fits;
+        std::string outside;
+        std::string replaced;
+    } cases[] = {
+        {"Cyrillic", "Теплица Ёё №5 «x»", true, "", "Теплица Ёё №5 «x»"},
+        {"Ukrainian letters", "Ґґ Єє Її", true, "", "Ґґ Єє Її"},
+        {"CJK", "名前", false, "名前", "名前"},
+        {"emoji once", "Поле\xF0\x9F\x98\x80\xF0\x9F\x98\x80", false, "\xF0\x9F\x98\x80",
+         "Поле\xF0\x9F\x98\x80\xF0\x9F\x98\x80"},
+        {"raw CP1251 bytes", "\xD2\xE5\xEF", false, "\xEF\xBF\xBD",
+         "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
+        {"truncated sequence", "a\xD0", false, "\xEF\xBF\xBD", "a\xEF\xBF\xBD"},
+        {"overlong slash", "\xC0\xAF", false, "\xEF\xBF\xBD", "\xEF\xBF\xBD\xEF\xBF\xBD"},
+        {"empty", "", true, "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(TextCodec::FitsCp1251(c.text), c.fits);
+        EXPECT_EQ(TextCodec::CharactersOutsideCp1251(c.text), c.outside);
+        EXPECT_EQ(TextCodec::ReplaceInvalidUtf8(c.text), c.replaced);
+        EXPECT_TRUE(TextCodec::IsValidUtf8(TextCodec::ReplaceInvalidUtf8(c.text)));
+    }
+    for (int byte = 0; byte < 256; ++byte) {
+        const std::string utf8 = TextCodec::Cp1251ToUtf8(std::string(1, static_cast<char>(byte)));
+        EXPECT_TRUE(TextCodec::FitsCp1251(utf8)) << "byte " << byte;
+    }
+}
+
 }  // namespace
 }  // namespace vg28

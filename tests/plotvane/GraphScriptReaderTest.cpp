@@ -143,7 +143,7 @@ TEST(GraphScriptReaderTest, ReadsWhatTheWriterWrites) {
     };
     for (const Case& c : {Case{"point", '.', 0}, Case{"comma", ',', 0}, Case{"smooth", ',', 1}}) {
         SCOPED_TRACE(c.name);
-        TestProject project(Ansi("Теплица"), c.separator);
+        TestProject project("Теплица", c.separator);
         TwoAxesProject(project);
         const std::string text = WrittenScript(project, c.type);
         const ReadResult result = GraphScriptReader(c.separator).ReadText(text);

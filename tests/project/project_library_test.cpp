@@ -183,6 +183,98 @@ TEST(ProjectLibrary, DeleteAsksAndRemovesProjectAndGraphScript) {
     EXPECT_TRUE(f.library.DeleteProject("never-existed"));
 }
 
+// Guards against project files copied from Windows (".PHJ", any letter case) missing from the
+// list or failing to open, a second file of the same name beside them, and their graph script
+// left behind on delete.
+TEST(ProjectLibrary, ExtensionInAnyLetterCase) {
+    LibraryFixture f;
+    f.WriteProject("Upper", {10});
+    std::filesystem::rename(f.folder.File("Upper.phj"), f.folder.File("Upper.PHJ"));
+    f.WriteProject("mixed", {});
+    std::filesystem::rename(f.folder.File("mixed.phj"), f.folder.File("mixed.Phj"));
+    f.WriteProject("lower", {});
+    f.folder.WriteFile("Upper-ag.xml", "<x/>");
+
+    std::vector<std::string> names;
+    for (const ProjectRow& row : f.library.ListProjects())
+        names.push_back(row.name);
+    EXPECT_EQ(names, std::vector<std::string>({"lower", "mixed", "Upper"}));
+
+    ASSERT_EQ(f.library.OpenProject("Upper"), kFileOk);
+    EXPECT_EQ(f.doc->PathName(), f.folder.File("Upper.PHJ"));
+    EXPECT_EQ(f.doc->ProjectName(), "Upper");
+    EXPECT_EQ(f.doc->records.size(), 1u);
+    ASSERT_EQ(f.library.OpenProject("mixed"), kFileOk);
+    EXPECT_EQ(f.library.NewProject("Upper"), -1);
+    ASSERT_EQ(f.op.shown.size(), 1u);
+    EXPECT_EQ(f.op.shown[0].stringId, ids::kProjectExists);
+    EXPECT_FALSE(f.folder.Exists("Upper.phj"));
+
+    f.op.answer = Answer::Yes;
+    EXPECT_TRUE(f.library.DeleteProject("Upper"));
+    EXPECT_FALSE(f.folder.Exists("Upper.PHJ"));
+    EXPECT_FALSE(f.folder.Exists("Upper-ag.xml"));
+    EXPECT_EQ(f.folder.Files(), std::vector<std::string>({"lower.phj", "mixed.Phj"}));
+}
+
+// Guards against a name order that puts capitals first ("Zeta" before "b") or keeps the byte
+// order of Cyrillic letters ("Поле" before "агат").
+TEST(ProjectLibrary, RowsWithoutRecordsSortByNameIgnoringCase) {
+    std::vector<ProjectRow> rows;
+    for (const char* name : {"яблоко", "поле", "b", "Поле", "Zeta", "агат", "A", "Ёлка", "Жук"})
+        rows.push_back({name, "", ""});
+    rows.push_back({"recorded", "", "2011-01-18  10:00"});
+    ProjectLibrary::SortRows(rows);
+    std::vector<std::string> names;
+    for (const ProjectRow& row : rows)
+        names.push_back(row.name);
+    // "Поле" and "поле" are equal ignoring case; their bytes keep the order fixed.
+    EXPECT_EQ(names, std::vector<std::string>({"A", "b", "Zeta", "агат", "Ёлка", "Жук", "Поле",
+                                               "поле", "яблоко", "recorded"}));
+}
+
+// Guards against a name that CP1251 cannot hold being created (it would reach the instrument
+// as question marks), refused without saying which characters, or a Cyrillic name stored in
+// anything but UTF-8; files named otherwise (raw bytes of an older copy) are no projects.
+TEST(ProjectLibrary, NamesMustFitTheInstrumentsEncoding) {
+    const struct {
+        const char* name;
+        std::string text;
+        std::string shown;  // the characters the message names
+    } refused[] = {
+        {"CJK", "名前", "名前"},
+        {"emoji", "Поле \xF0\x9F\x8C\xB1", "\xF0\x9F\x8C\xB1"},
+        {"malformed", "\xD2\xE5\xEF", "\xEF\xBF\xBD"},
+    };
+    for (const auto& r : refused) {
+        SCOPED_TRACE(r.name);
+        LibraryFixture f;
+        EXPECT_FALSE(ProjectLibrary::IsValidProjectName(r.text));
+        EXPECT_EQ(f.library.NewProject(r.text), -1);
+        EXPECT_EQ(f.folder.Files(), std::vector<std::string>());
+        ASSERT_EQ(f.op.shown.size(), 1u);
+        EXPECT_EQ(f.op.shown[0].stringId, ProjectLibrary::kUnencodableNameStringId);
+        EXPECT_EQ(f.op.shown[0].text,
+                  "Недопустимые символы: \"" + r.shown +
+                      "\"\n\nVG-28 хранит тексты в кодировке Windows-1251.\nИспользуйте русские "
+                      "или латинские буквы, цифры и знаки препинания.");
+        EXPECT_EQ(f.op.shown[0].icon, MessageIcon::Stop);
+        EXPECT_FALSE(f.doc->HasProject());
+    }
+
+    LibraryFixture f;
+    ASSERT_EQ(f.library.NewProject("Теплица"), kFileOk);
+    EXPECT_EQ(f.doc->ProjectName(), "Теплица");
+    EXPECT_TRUE(f.folder.Exists("Теплица.phj"));
+    f.WriteProject("\xD2\xE5\xEF", {});  // "Теп" in CP1251, as an older copy named it
+    std::vector<std::string> names;
+    for (const ProjectRow& row : f.library.ListProjects())
+        names.push_back(row.name);
+    EXPECT_EQ(names, std::vector<std::string>({"Теплица"}));
+    ASSERT_EQ(f.library.OpenProject("Теплица"), kFileOk);
+    EXPECT_EQ(f.library.OpenProject("\xD2\xE5\xEF"), -1);
+}
+
 // Guards against a two-digit year or missing zero padding in the default name.
 TEST(ProjectLibrary, DefaultNameIsTheLocalTime) {
     EXPECT_EQ(ProjectLibrary::DefaultProjectName(2011, 1, 18, 15, 30), "20110118_1530");

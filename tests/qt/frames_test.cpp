@@ -190,15 +190,19 @@ TEST(MainFrame, MissingSensorDatabaseIsReportedAndEndsTheStart) {
                                    "переустановите программу."));
 }
 
-// The title missing the instrument or the project, or the MDI child's title leaking into it.
+// The title missing the instrument or the project, the MDI child's title leaking into it, or a
+// Cyrillic project name shown in another encoding.
 TEST(MainFrame, TitleNamesTheProject) {
-    RunningTerminal t;
-    ASSERT_TRUE(t.Started());
-    MakeProject(*t.App().Core().Doc(), "Demo", {{0, "TA 1"}});
-    t.Frame().GetSession().UpdateTitle();
-    t.Frame().ShowRecordTable();
-    RunningTerminal::Pump();
-    EXPECT_EQ(t.Frame().windowTitle(), QStringLiteral("Арболюкс VG-28 -  [Demo]"));
+    for (const char* name : {"Demo", "Теплица"}) {
+        RunningTerminal t;
+        ASSERT_TRUE(t.Started());
+        MakeProject(*t.App().Core().Doc(), name, {{0, "TA 1"}});
+        t.Frame().GetSession().UpdateTitle();
+        t.Frame().ShowRecordTable();
+        RunningTerminal::Pump();
+        EXPECT_EQ(t.Frame().windowTitle(),
+                  QStringLiteral("Арболюкс VG-28 -  [") + QString::fromUtf8(name) + "]");
+    }
 }
 
 }  // namespace

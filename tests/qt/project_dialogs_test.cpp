@@ -9,10 +9,12 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTreeWidget>
+#include <filesystem>
 
 #include "UiProject.h"
 #include "UiTestSupport.h"
 #include "platform/FixedText.h"
+#include "platform/TextCodec.h"
 #include "project/ProjectFixture.h"
 #include "sensors/SensorDatabase.h"
 #include "ui/ProjectDescriptionDialog.h"
@@ -150,6 +152,27 @@ TEST(ProjectDescription, MissingSensorsNotesAndEmptyProjects) {
     EXPECT_EQ(g.op.shown[0].text, "Пожалуйста, выберите хотя бы один датчик!");
 }
 
+// A note that CP1251 cannot hold stored as question marks without a word; a Cyrillic note not
+// stored in CP1251.
+TEST(ProjectDescription, NotesMustFitCp1251) {
+    DescriptionFixture f;
+    ProjectDescription d = f.Make({{0, "TA 1"}});
+    ui::ProjectDescriptionDialog dialog(d, f.op);
+    dialog.NoteEdit(3)->setText(QStringLiteral("Лист 名"));
+    dialog.OnOk();
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    ASSERT_EQ(f.op.shown.size(), 1u);
+    EXPECT_EQ(f.op.shown[0].stringId, 10204);
+    EXPECT_EQ(f.op.shown[0].text.rfind("Недопустимые символы: \"名\"\n", 0), 0u)
+        << f.op.shown[0].text;
+    EXPECT_EQ(TextOf(d.notes[3]), "");
+    dialog.NoteEdit(3)->setText(QStringLiteral("Лист"));
+    dialog.OnOk();
+    ASSERT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(TextOf(d.notes[3]), TextCodec::Utf8ToCp1251("Лист"));
+    EXPECT_EQ(f.op.shown.size(), 1u);
+}
+
 // Projects listed in file order instead of unrecorded first, then newest last record first.
 TEST(ProjectList, OrderAndClose) {
     RunningTerminal t;
@@ -207,6 +230,78 @@ TEST(ProjectList, NewProjectNamesAreChecked) {
     list.NewProject();
     EXPECT_TRUE(list.NewlyCreated());
     EXPECT_EQ(doc.ProjectName(), "Good");
+}
+
+// A new project name that CP1251 cannot hold created (it would reach the instrument as '?') or
+// refused without its message; a Cyrillic name of 16 characters (32 bytes) refused as too long.
+TEST(ProjectList, NewProjectNamesMustFitCp1251) {
+    RunningTerminal t;
+    ASSERT_TRUE(t.Started());
+    CProjectDoc& doc = *t.App().Core().Doc();
+    RecordingOperator op;
+    ui::ProjectListDialog list(doc, op, Clock::System(), false);
+    int refused = 0;
+    for (const char* bad : {"名前", "Поле \xF0\x9F\x8C\xB1"}) {
+        AnswerModal(QString(), [&, bad](QWidget* w) {
+            w->findChild<QLineEdit*>(QStringLiteral("projectName"))
+                ->setText(QString::fromUtf8(bad));
+            w->findChild<QAbstractButton*>(QStringLiteral("ok"))->click();
+            refused += w->isVisible() ? 1 : 0;
+            w->findChild<QAbstractButton*>(QStringLiteral("cancel"))->click();
+        });
+        list.NewProject();
+    }
+    EXPECT_EQ(refused, 2);
+    ASSERT_EQ(op.shown.size(), 2u);
+    EXPECT_EQ(op.shown[0].stringId, 10204);
+    EXPECT_EQ(op.shown[0].text.rfind("Недопустимые символы: \"名前\"\n", 0), 0u)
+        << op.shown[0].text;
+    EXPECT_EQ(op.shown[1].text.rfind("Недопустимые символы: \"\xF0\x9F\x8C\xB1\"\n", 0), 0u);
+    EXPECT_EQ(op.shown[0].icon, MessageIcon::Stop);
+    for (const std::string& file : t.Folder().Folder().Files())
+        EXPECT_EQ(file.find(".phj"), std::string::npos) << file;
+
+    const QString sixteen = QStringLiteral("Теплица_на_даче1");
+    AnswerModal(QString(), [&sixteen](QWidget* w) {
+        auto* edit = w->findChild<QLineEdit*>(QStringLiteral("projectName"));
+        edit->setText(sixteen);
+        EXPECT_EQ(edit->text(), sixteen);
+        w->findChild<QAbstractButton*>(QStringLiteral("ok"))->click();
+    });
+    list.NewProject();
+    EXPECT_TRUE(list.NewlyCreated());
+    EXPECT_EQ(doc.ProjectName(), "Теплица_на_даче1");
+    EXPECT_TRUE(t.Folder().Folder().Exists("Теплица_на_даче1.phj"));
+    EXPECT_EQ(op.shown.size(), 2u);
+}
+
+// Project files copied from Windows (".PHJ") missing from the list or not opening; Cyrillic
+// names shown in another encoding or sorted by their bytes.
+TEST(ProjectList, WindowsFilesAndCyrillicNames) {
+    RunningTerminal t;
+    ASSERT_TRUE(t.Started());
+    CProjectDoc& doc = *t.App().Core().Doc();
+    MakeProject(doc, "Теплица", {{0, "TA 1"}});
+    MakeProject(doc, "поле", {{0, "TA 1"}});
+    MakeProject(doc, "Win", {{0, "TA 1"}}, {"2020-01-01 10:00:00;S1;1"});
+    MakeProject(doc, "Alpha", {{0, "TA 1"}});
+    doc.ResetProject();
+    std::filesystem::rename(t.Folder().Folder().File("Win.phj"),
+                            t.Folder().Folder().File("Win.PHJ"));
+    RecordingOperator op;
+    ui::ProjectListDialog dialog(doc, op, Clock::System(), false);
+    EXPECT_EQ(dialog.ShownNames(), std::vector<std::string>({"Alpha", "поле", "Теплица", "Win"}));
+    auto* tree = dialog.findChild<QTreeWidget*>(QStringLiteral("projectList"));
+    ASSERT_NE(tree, nullptr);
+    EXPECT_EQ(tree->topLevelItem(2)->text(0), QStringLiteral("Теплица"));
+    for (const int row : {3, 2}) {
+        tree->setCurrentItem(tree->topLevelItem(row));
+        tree->topLevelItem(row)->setSelected(true);
+        dialog.OpenSelected();
+        EXPECT_EQ(doc.ProjectName(), row == 3 ? "Win" : "Теплица");
+    }
+    EXPECT_EQ(doc.PathName(), t.Folder().Folder().File("Теплица.phj"));
+    EXPECT_TRUE(op.shown.empty());
 }
 
 // The start window not preset to the stored action, or its answer not returned.

@@ -217,6 +217,27 @@ TEST(RecordTable, ExportWritesThroughTheSaveDialog) {
     EXPECT_EQ(UnansweredModals(), 0);
 }
 
+// The export proposing a Cyrillic project name decoded as CP1251 (garbage in the file name).
+TEST(RecordTable, ExportProposesTheProjectName) {
+    RunningTerminal t;
+    ASSERT_TRUE(t.Started());
+    MakeProject(*t.App().Core().Doc(), "Теплица", {{0, "TA 1"}}, {"2026-12-07 10:00:00;S1;20"});
+    Table(t);
+    QString proposed;
+    AnswerModal(QString(), [&proposed](QWidget* widget) {
+        auto* dialog = qobject_cast<QFileDialog*>(widget);
+        ASSERT_NE(dialog, nullptr);
+        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(edit, nullptr);
+        proposed = edit->text();
+        QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+    });
+    ASSERT_TRUE(t.Frame().RunCommand(ui::viewcmd::kExportMarked));
+    EXPECT_EQ(proposed, QStringLiteral("Теплица"));
+    EXPECT_TRUE(t.Folder().Folder().Exists("Теплица.csv"));
+    EXPECT_EQ(UnansweredModals(), 0);
+}
+
 // A stored graph type outside 0/1 selecting nothing, or the description not following.
 TEST(RecordTable, GraphTypeDialogSelectsByTypeModuloTwo) {
     const struct {

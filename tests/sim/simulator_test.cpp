@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "SimOptions.h"
 #include "SimulatorInstall.h"
 #include "link/SerialLine.h"
 #include "platform/TextCodec.h"
@@ -163,6 +164,34 @@ TEST(Simulator, Em50HandOutRules) {
     const std::size_t before = logger.Readings().size();
     logger.CatchUp(1295364600 + 30 * 60);
     EXPECT_EQ(logger.Readings().size(), before + 1);
+}
+
+// Guards against vg28-sim keeping a --project name in the shell's UTF-8 (the instrument holds
+// CP1251), taking one CP1251 cannot hold, or measuring the 31-character limit in UTF-8 bytes.
+TEST(Simulator, ProjectOptionIsHeldInCp1251) {
+    const struct {
+        const char* typed;
+        bool accepted;
+    } rows[] = {{"Теплица", true},
+                {"Теплица номер 1 у северной стены", false},  // 32 characters
+                {"Теплица номер 1 у северной стен", true},    // 31 characters, 58 bytes
+                {"名前", false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.typed);
+        sim::SimOptions options;
+        std::string error;
+        EXPECT_EQ(options.Parse({"--project", row.typed}, error), row.accepted) << error;
+        if (!row.accepted) {
+            EXPECT_FALSE(error.empty());
+            continue;
+        }
+        const sim::SimInstrumentConfig& config = options.network.instruments.at(0);
+        EXPECT_EQ(config.project, TextCodec::Utf8ToCp1251(row.typed));
+        FakeClock clock({2011, 1, 18, 15, 30, 0});
+        sim::SimInstrument instrument(config, clock);
+        EXPECT_EQ(instrument.Handle("project;id").at(0).line,
+                  "PROJECT;ID;\"" + TextCodec::Utf8ToCp1251(row.typed) + "\"\r");
+    }
 }
 
 }  // namespace

@@ -7,8 +7,10 @@
 #include <string>
 
 #include "app/StringTable.h"
+#include "graph/GraphScript.h"
 #include "link/DebugLog.h"
 #include "platform/FileFaults.h"
+#include "platform/TextCodec.h"
 #include "sync/SyncDialogDriver.h"
 #include "sync/SyncRig.h"
 
@@ -311,6 +313,92 @@ TEST(Synchronization, InstrumentNameThatIsNoFileNameFailsTheRun) {
             << name;
         EXPECT_FALSE(rig.doc->HasProject());
     }
+}
+
+// Guards against the project name crossing the wire in the PC's UTF-8 (the instrument holds
+// garbage), and a name from the instrument compared or shown in its raw CP1251 bytes: a
+// question for the same name, an unreadable question for different names.
+TEST(Synchronization, ProjectNamesCrossTheWireInCp1251) {
+    const struct {
+        const char* name;
+        const char* instrument;  // as the operator reads it; the simulator holds CP1251
+        const char* pc;
+        const char* question;  // the detailed name question, empty when none is asked
+    } rows[] = {
+        {"PC name sent", "", "Поле", ""},
+        {"same name", "Поле", "Поле", ""},
+        {"same name but for case", "ТЕПЛИЦА", "теплица", ""},
+        {"other name", "Теплица", "Поле",
+         "Названия проектов отличаются:\nVG-28\t- Теплица\nPC\t- Поле\nИспользовать данные из..."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        sim::SimNetworkConfig config;
+        config.instruments[0].project = TextCodec::Utf8ToCp1251(row.instrument);
+        SyncRig rig(config);
+        rig.CreatePcProject(row.pc);
+        std::string question;
+        ScriptedDriver driver([&](SyncWorker& w) {
+            while (!w.IsClosed()) {
+                if (w.QuestionVisible()) {
+                    w.Press(SyncWorker::kButtonDetails);
+                    question = w.QuestionText();
+                    w.Close(SyncWorker::kResultCancelled);
+                    break;
+                }
+                w.Tick();
+                rig.clock.SleepMs(SyncWorker::kTickMs);
+            }
+            return w.Result();
+        });
+        rig.State().step = 2;
+        SyncWorker worker(*rig.env);
+        const bool ok = RunSynchronization(*rig.env, driver, worker);
+        EXPECT_EQ(question, row.question);
+        if (*row.question) continue;
+        EXPECT_TRUE(ok);
+        const std::string held = TextCodec::Utf8ToCp1251(*row.instrument ? row.instrument : row.pc);
+        EXPECT_EQ(rig.Instrument().Project(), held);
+        EXPECT_EQ(rig.Requested("project;id;\"" + held + "\""), !*row.instrument);
+        EXPECT_EQ(rig.doc->ProjectName(), row.pc);
+    }
+}
+
+// Guards against an instrument project name that becomes a file name in its raw CP1251 bytes
+// (a file the project list cannot show, a second project for the same name): the project,
+// its download and its graph script all go by the UTF-8 name.
+TEST(Synchronization, InstrumentProjectNameBecomesUtf8FileName) {
+    sim::SimNetworkConfig config;
+    config.instruments[0].project = TextCodec::Utf8ToCp1251("Теплица");
+    config.instruments[0].records = 5;
+    SyncRig rig(config);
+    ASSERT_TRUE(rig.Run(Policy::InstrumentWins));
+    EXPECT_EQ(rig.doc->ProjectName(), "Теплица");
+    EXPECT_EQ(rig.doc->PathName(), rig.folder.File("Теплица.phj"));
+    EXPECT_TRUE(rig.folder.Exists("Теплица.phj"));
+
+    int count = 0;
+    ASSERT_TRUE(rig.commands->SelectRecordsFrom(rig.doc->NextDownloadFrom(), count));
+    ASSERT_EQ(count, 5);
+    rig.State().downloadCount = count;
+    ASSERT_TRUE(rig.Run(Policy::FailOnQuestion, 5));
+    EXPECT_EQ(rig.doc->records.size(), 5u);
+    CProjectDoc reread(rig.folder.Path(), rig.profile, rig.sensors);
+    ASSERT_EQ(reread.LoadProject(rig.folder.File("Теплица.phj")), kFileOk);
+    EXPECT_EQ(reread.records.size(), 5u);
+
+    ASSERT_EQ(WriteGraphScript(*rig.doc, 0), kFileOk);
+    EXPECT_NE(rig.folder.ReadFile("Теплица-ag.xml").find("szDescription=\"Теплица\""),
+              std::string::npos);
+
+    // The next run finds the same project by its name.
+    rig.State().step = 2;
+    ASSERT_TRUE(rig.Run(Policy::FailOnQuestion));
+    EXPECT_EQ(rig.Worker().QuestionCount(), 0);
+    std::vector<std::string> projects;
+    for (const std::string& file : rig.folder.Files())
+        if (file.ends_with(".phj")) projects.push_back(file);
+    EXPECT_EQ(projects, std::vector<std::string>({"Теплица.phj"}));
 }
 
 // Guards against a simulator whose setting commands leave its configuration time behind, which

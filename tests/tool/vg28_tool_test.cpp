@@ -7,7 +7,13 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <tuple>
 
+#include "platform/FixedText.h"
+#include "platform/TextCodec.h"
+#include "project/ProjectFixture.h"
+#include "sensors/SensorDatabase.h"
+#include "support/SimProcess.h"
 #include "support/TempFolder.h"
 #include "support/ToolRunner.h"
 
@@ -202,6 +208,129 @@ TEST_F(ToolTest, SyncTakesTheInstrumentsProjectAndRecordsOnce) {
     EXPECT_NE(refused.status, 0);
     EXPECT_EQ(folder.ReadFile("other.phj"), other);
     EXPECT_EQ(Tool("sync other --pc-wins --ask-fails --port simulator").status, 64);
+}
+
+// Guards against a name CP1251 cannot hold being created by the tool, refused without its
+// message, or a Cyrillic name coming back other than it was typed; the same for the texts of
+// "project set", which are stored in CP1251.
+TEST_F(ToolTest, CyrillicNamesAndCharactersCp1251CannotHold) {
+    ASSERT_EQ(Tool("project new Теплица").status, 0);
+    EXPECT_TRUE(folder.Exists("Теплица.phj"));
+    const std::string refusal = "Недопустимые символы: \"名前\"";
+    const ToolRun refused = Tool("project new 名前");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find(refusal), std::string::npos) << refused.err;
+    EXPECT_FALSE(folder.Exists("名前.phj"));
+
+    const ToolRun badNote = Tool("project set Теплица note1=名前");
+    EXPECT_EQ(badNote.status, 1);
+    EXPECT_NE(badNote.err.find(refusal), std::string::npos) << badNote.err;
+    ASSERT_EQ(Tool("project set Теплица note1=Лист S1=TA\\ 1").status, 0);
+
+    const auto list = nlohmann::json::parse(Tool("project list --json").out);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0]["name"], "Теплица");
+    const auto shown = nlohmann::json::parse(Tool("project show Теплица --json").out);
+    EXPECT_EQ(shown["name"], "Теплица");
+    EXPECT_EQ(shown["notes"][0], "Лист");
+    EXPECT_EQ(shown["sensorIds"][0], "TA 1");
+}
+
+// Guards against project files copied from Windows (".PHJ") missing from the tool's list or
+// not found by their name.
+TEST_F(ToolTest, ProjectsWithUpperCaseExtension) {
+    ASSERT_EQ(Tool("project new Win").status, 0);
+    ASSERT_EQ(Tool("project add-record Win '2011-01-18 10:00:00;S1;1'").status, 0);
+    std::filesystem::rename(folder.File("Win.phj"), folder.File("Win.PHJ"));
+    const auto list = nlohmann::json::parse(Tool("project list --json").out);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0]["name"], "Win");
+    for (const std::string& project : {std::string("Win"), folder.File("Win.PHJ")}) {
+        const ToolRun shown = Tool("project show " + ShellQuote(project) + " --json");
+        ASSERT_EQ(shown.status, 0) << project << "\n" << shown.err;
+        EXPECT_EQ(nlohmann::json::parse(shown.out)["recordCount"], 1) << project;
+    }
+    ASSERT_EQ(Tool("project add-record Win '2011-01-18 11:00:00;S1;2'").status, 0);
+    EXPECT_EQ(nlohmann::json::parse(Tool("project show Win --json").out)["recordCount"], 2);
+    EXPECT_FALSE(folder.Exists("Win.phj"));
+}
+
+// Guards against an instrument project named in Cyrillic (CP1251 on the wire) that makes the
+// unattended job write a file named in raw bytes and then abort on the JSON output: here the
+// real serial path to vg28-sim, which holds the name in CP1251.
+TEST_F(ToolTest, SyncTakesCyrillicProjectOfTheInstrument) {
+    const std::string linkPath = folder.File("ttyVG28");
+    test::SimProcess sim;
+    const std::string printed =
+        sim.Start({"--link", linkPath, "--project", "Теплица", "--records", "3"});
+    ASSERT_EQ(printed.rfind("/dev/", 0), 0u) << printed;
+    const std::string port = " --port " + ShellQuote(linkPath);
+
+    // The tool reads raw lines as CP1251: the name comes back readable only if the simulator
+    // holds CP1251 bytes.
+    const ToolRun raw = Tool("device raw project\\;id --json" + port);
+    ASSERT_EQ(raw.status, 0) << raw.err;
+    EXPECT_EQ(nlohmann::json::parse(raw.out)["lines"][0], "PROJECT;ID;\"Теплица\"\r");
+
+    const ToolRun run = Tool("sync - --json" + port);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto result = nlohmann::json::parse(run.out);
+    EXPECT_EQ(result["project"], "Теплица");
+    EXPECT_EQ(result["recordsAdded"], 3);
+    EXPECT_TRUE(folder.Exists("Теплица.phj"));
+    const auto shown = nlohmann::json::parse(Tool("project show Теплица --json").out);
+    EXPECT_EQ(shown["recordCount"], 3);
+    EXPECT_TRUE(sim.Stop());
+}
+
+// Guards against any text that reaches the JSON output making it throw (nlohmann::json's
+// type_error on malformed UTF-8): stored CP1251 texts with every byte, a project file named in
+// raw bytes, a sensor database and a network file with foreign bytes, instrument lines.
+TEST_F(ToolTest, JsonOutputSurvivesForeignBytes) {
+    std::string every;
+    for (int byte = 1; byte < 256; ++byte)
+        every += static_cast<char>(byte);
+    ProjectSetup setup{};
+    for (std::size_t k = 0; k < 8; ++k) {
+        CopyText(setup.sensorIds[k], every.substr(k * 31, 31));
+        CopyText(setup.notes[k], every.substr(k * 31 + 7, 31));
+    }
+    const std::string rawName = "\xD2\xE5\xEF\xEB\xE8\xF6\xE0\xFF";  // "Теплица" in CP1251 and 0xFF
+    folder.WriteFile(rawName + ".phj",
+                     test::ProjectFileBytes(setup, {test::MakeRecord(2011, 1, 18, 10, 0, 0)}));
+    folder.WriteFile("ok.phj", test::ProjectFileBytes(setup, {}));
+
+    SensorDatabase database;
+    ASSERT_TRUE(database.Load(folder.File("sensors.dat")));
+    SensorRecord odd = database.At(0);
+    CopyText(odd.id, every.substr(128, 31));
+    CopyText(odd.type, every.substr(160, 31));
+    CopyText(odd.description, every.substr(192, 31));
+    CopyText(odd.units, every.substr(224, 15));
+    database.Append(odd);
+    ASSERT_TRUE(database.Save(folder.File("sensors.dat")));
+    folder.WriteFile("net.xcfg", "<net><device id=\"\xC0\xFF\x98\xE9\" xsaddr=\"3\"/></net>");
+
+    const std::string rawFile = ShellQuote(folder.File(rawName + ".phj"));
+    for (const std::string& arguments :
+         {"project show " + rawFile + " --json", "project show " + rawFile + " --json --no-records",
+          std::string("project show ok --json"), std::string("project list --json"),
+          std::string("sensors --json"), std::string("devices --json"),
+          "device raw " + ShellQuote("project;id;\"\xC0\xFF\x98\x01\"") +
+              " --port simulator --json"}) {
+        SCOPED_TRACE(arguments);
+        const ToolRun run = Tool(arguments);
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_NO_THROW(std::ignore = nlohmann::json::parse(run.out)) << run.out;
+    }
+    const auto shown = nlohmann::json::parse(Tool("project show " + rawFile + " --json").out);
+    EXPECT_EQ(shown["name"],
+              "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"
+              "\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_EQ(shown["notes"][0], TextCodec::Cp1251ToUtf8(every.substr(7, 31)));
+    const auto list = nlohmann::json::parse(Tool("project list --json").out);
+    ASSERT_EQ(list.size(), 1u);  // a file named in raw bytes is no project of the list
+    EXPECT_EQ(list[0]["name"], "ok");
 }
 
 }  // namespace

@@ -136,7 +136,7 @@ int RunConnect(ToolContext& context) {
         return kFailed;
     }
     if (context.Json()) {
-        std::cout << StateJson(state).dump(2) << '\n';
+        std::cout << DumpJson(StateJson(state), 2) << '\n';
     } else {
         PrintState(state);
     }

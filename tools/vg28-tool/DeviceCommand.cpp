@@ -62,7 +62,7 @@ int Info(ToolContext& context, ToolInstrument& instrument) {
             result["moduleVersion"] = moduleVersion;
             result["moduleIdentification"] = Utf8(moduleIdentification);
         }
-        std::cout << result.dump(2) << '\n';
+        std::cout << DumpJson(result, 2) << '\n';
     } else {
         std::cout << Utf8(model) << ' ' << VersionText(version) << " \"" << Utf8(identification)
                   << "\"\n";
@@ -86,7 +86,7 @@ int Mode(ToolContext& context, ToolInstrument& instrument, const std::vector<std
         return Failed("reading the mode");
     const std::string name(kModeNames[static_cast<std::size_t>(mode)]);
     if (context.Json())
-        std::cout << nlohmann::json{{"mode", mode}, {"name", name}}.dump(2) << '\n';
+        std::cout << DumpJson(nlohmann::json{{"mode", mode}, {"name", name}}, 2) << '\n';
     else
         std::cout << mode << ' ' << name << '\n';
     return 0;
@@ -98,7 +98,7 @@ int ClockCommand(ToolContext& context, ToolInstrument& instrument) {
     SystemTime time;
     if (!instrument.Commands().QueryClock(time)) return Failed("reading the clock");
     if (context.Json())
-        std::cout << nlohmann::json{{"time", TimeText(time)}}.dump(2) << '\n';
+        std::cout << DumpJson(nlohmann::json{{"time", TimeText(time)}}, 2) << '\n';
     else
         std::cout << TimeText(time) << '\n';
     return 0;
@@ -110,14 +110,13 @@ int Data(ToolContext& context, ToolInstrument& instrument) {
     if (context.Json()) {
         nlohmann::json result = RecordJson(state.readings);
         result["mode"] = state.reportedMode;
-        std::cout << result.dump(2) << '\n';
+        std::cout << DumpJson(result, 2) << '\n';
         return 0;
     }
     std::cout << "mode\t" << kModeNames[static_cast<std::size_t>(state.reportedMode & 3)] << '\n';
     for (int k = 0; k < kChannelCount; ++k) {
         const ChannelValue& cell = state.readings.values[k];
-        if (cell.value != 0.0)
-            std::cout << 'S' << k + 1 << '\t' << nlohmann::json(cell.value).dump() << '\n';
+        if (cell.value != 0.0) std::cout << 'S' << k + 1 << '\t' << DumpJson(cell.value) << '\n';
     }
     for (int f = 0; f < kStatusCount; ++f)
         if (state.readings.status[f])
@@ -135,11 +134,11 @@ int Sensor(ToolContext& context, ToolInstrument& instrument, const std::string& 
     if (!instrument.Commands().QuerySensor(static_cast<int>(n), sensor))
         return Failed("reading sensor " + input);
     if (context.Json()) {
-        std::cout << SensorJson(sensor).dump(2) << '\n';
+        std::cout << DumpJson(SensorJson(sensor), 2) << '\n';
     } else {
         const nlohmann::json fields = SensorJson(sensor);
         for (const auto& [key, value] : fields.items())
-            std::cout << key << '\t' << value.dump() << '\n';
+            std::cout << key << '\t' << DumpJson(value) << '\n';
     }
     return 0;
 }
@@ -155,7 +154,7 @@ int Raw(ToolContext& context, ToolInstrument& instrument, const std::string& tex
         nlohmann::json list = nlohmann::json::array();
         for (const std::string& line : lines)
             list.push_back(Utf8(line));
-        std::cout << nlohmann::json{{"lines", list}}.dump(2) << '\n';
+        std::cout << DumpJson(nlohmann::json{{"lines", list}}, 2) << '\n';
     } else {
         for (const std::string& line : lines)
             std::cout << Utf8(line) << '\n';

@@ -22,7 +22,7 @@ int RunDevices(ToolContext& context) {
             list.push_back(
                 {{"name", Utf8(TextOf(device.deviceName))}, {"address", device.deviceAddress}});
         }
-        std::cout << list.dump(2) << '\n';
+        std::cout << DumpJson(list, 2) << '\n';
         return 0;
     }
     for (const NetDevice& device : devices)

@@ -11,6 +11,14 @@ std::string Utf8(std::string_view storedText) {
     return TextCodec::Cp1251ToUtf8(storedText);
 }
 
+std::string JsonText(std::string_view text) {
+    return TextCodec::ReplaceInvalidUtf8(text);
+}
+
+std::string DumpJson(const nlohmann::json& value, int indent) {
+    return value.dump(indent, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
 std::string TimeText(const TimeStamp& time) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%04u-%02u-%02u %02u:%02u:%02u", unsigned{time.year},
@@ -75,7 +83,7 @@ nlohmann::json ProjectJson(const CProjectDoc& doc, bool withRecords) {
     nlohmann::json notes = nlohmann::json::array();
     for (const auto& note : doc.setup.notes)
         notes.push_back(Utf8(TextOf(note)));
-    nlohmann::json result = {{"name", doc.ProjectName()},
+    nlohmann::json result = {{"name", JsonText(doc.ProjectName())},
                              {"period", doc.setup.period},
                              {"exactTime", doc.setup.exactTime},
                              {"em50", doc.setup.em50},

@@ -74,7 +74,7 @@ int Show(ToolContext& context, const std::string& nameOrFile) {
     }
     const bool withRecords = !context.Options().Has("--no-records");
     if (context.Json())
-        std::cout << ProjectJson(doc, withRecords).dump(2) << '\n';
+        std::cout << DumpJson(ProjectJson(doc, withRecords), 2) << '\n';
     else
         PrintProject(doc, withRecords);
     return 0;
@@ -86,8 +86,10 @@ int List(ToolContext& context) {
     if (context.Json()) {
         nlohmann::json list = nlohmann::json::array();
         for (const ProjectRow& row : rows)
-            list.push_back({{"name", row.name}, {"first", row.firstTime}, {"last", row.lastTime}});
-        std::cout << list.dump(2) << '\n';
+            list.push_back({{"name", JsonText(row.name)},
+                            {"first", JsonText(row.firstTime)},
+                            {"last", JsonText(row.lastTime)}});
+        std::cout << DumpJson(list, 2) << '\n';
     } else {
         for (const ProjectRow& row : rows)
             std::cout << row.name << '\t' << row.firstTime << '\t' << row.lastTime << '\n';
@@ -151,9 +153,11 @@ int Set(ToolContext& context, const std::string& name, const std::vector<std::st
         const std::size_t equals = item.find('=');
         const std::string key = item.substr(0, equals);
         const std::string value = equals == std::string::npos ? "" : item.substr(equals + 1);
-        const std::string stored = TextCodec::Utf8ToCp1251(value);
         char* end = nullptr;
         if (equals == std::string::npos) return UsageError("expected KEY=VALUE, got " + item);
+        // Sensor IDs and notes are stored in CP1251.
+        if (!ProjectLibrary::CheckFitsCp1251(context.Op(), value)) return 1;
+        const std::string stored = TextCodec::Utf8ToCp1251(value);
         if (key == "period") {
             const long period = std::strtol(value.c_str(), &end, 10);
             if (value.empty() || *end || period <= 0 || period > 86400 * 7)

@@ -19,9 +19,7 @@ void PrintRecord(const CProjectDoc& doc, const MeasurementRecord& record) {
         const ChannelValue& cell = record.values[k];
         if (cell.value == 0.0 && cell.precision == 0 && cell.limitMark == 0) continue;
         std::cout << 'S' << k + 1 << '\t'
-                  << (doc.HasProject() ? doc.FormatCell(cell, true)
-                                       : nlohmann::json(cell.value).dump())
-                  << '\n';
+                  << (doc.HasProject() ? doc.FormatCell(cell, true) : DumpJson(cell.value)) << '\n';
     }
     for (int f = 0; f < kStatusCount; ++f) {
         if (record.status[f]) std::cout << kStatusFlagNames[f] << '\t' << record.status[f] << '\n';
@@ -51,7 +49,7 @@ int RunRecord(ToolContext& context) {
     if (context.Json()) {
         nlohmann::json result = RecordJson(record);
         result["mode"] = mode < 0 ? nlohmann::json(nullptr) : nlohmann::json(mode);
-        std::cout << result.dump(2) << '\n';
+        std::cout << DumpJson(result, 2) << '\n';
     } else {
         PrintRecord(doc, record);
         if (mode >= 0) std::cout << "MODE\t" << kModeNames[static_cast<std::size_t>(mode)] << '\n';

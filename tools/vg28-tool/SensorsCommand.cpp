@@ -19,7 +19,7 @@ int RunSensors(ToolContext& context) {
         nlohmann::json list = nlohmann::json::array();
         for (const SensorRecord& sensor : sensors.Records())
             list.push_back(SensorJson(sensor));
-        std::cout << list.dump(2) << '\n';
+        std::cout << DumpJson(list, 2) << '\n';
         return 0;
     }
     for (const SensorRecord& sensor : sensors.Records()) {

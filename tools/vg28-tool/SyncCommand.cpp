@@ -125,14 +125,11 @@ int RunSync(ToolContext& context) {
     const int added = static_cast<int>(doc.records.size()) - static_cast<int>(recordsBefore);
     if (totals.recordsAdded < added) totals.recordsAdded = added;
     if (context.Json()) {
-        std::cout << nlohmann::json{{"project", doc.ProjectName()},
-                                    {"result", totals.result},
-                                    {"recordsAdded", totals.recordsAdded},
-                                    {"em50Records", totals.em50Records},
-                                    {"sensorsAdded", totals.sensorsAdded},
-                                    {"ok", ok}}
-                         .dump(2)
-                  << '\n';
+        const nlohmann::json result = {
+            {"project", JsonText(doc.ProjectName())}, {"result", totals.result},
+            {"recordsAdded", totals.recordsAdded},    {"em50Records", totals.em50Records},
+            {"sensorsAdded", totals.sensorsAdded},    {"ok", ok}};
+        std::cout << DumpJson(result, 2) << '\n';
     } else {
         std::cout << "project\t" << doc.ProjectName() << '\n'
                   << "result\t" << totals.result << '\n'

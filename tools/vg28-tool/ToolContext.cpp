@@ -5,6 +5,7 @@
 #include "app/StringTable.h"
 #include "platform/Locale.h"
 #include "platform/ProgramFolder.h"
+#include "platform/TextCase.h"
 
 namespace vg28::tool {
 
@@ -42,7 +43,8 @@ bool ToolContext::LoadSensors() {
 
 std::string ToolContext::ProjectPath(const std::string& nameOrFile) const {
     const bool isFile =
-        nameOrFile.size() > 4 && nameOrFile.compare(nameOrFile.size() - 4, 4, ".phj") == 0;
+        nameOrFile.size() > 4 &&
+        TextCase::Equal(std::string_view(nameOrFile).substr(nameOrFile.size() - 4), ".phj");
     return isFile ? nameOrFile : m_doc->ProjectFilePath(nameOrFile);
 }
 

@@ -30,7 +30,7 @@ public:
     const ToolOptions& Options() const { return *m_options; }
     bool Json() const { return m_options->Has("--json"); }
 
-    // The path of a project given as a name or as a .phj file path.
+    // The path of a project given as a name or as a .phj file path (any letter case).
     std::string ProjectPath(const std::string& nameOrFile) const;
 
     static constexpr const char* kSettingsFile = "vg28-terminal.ini";
