@@ -167,6 +167,9 @@ private:
     Outcome ClockOutcome(bool forceEm50);
     bool Em50Present() const;
     bool ReadOneRecord();
+    // The status bar's word after a download: the one record's time, or the records added.
+    void AnnounceOneRecord();
+    void AnnounceDownload(bool complete, std::size_t added);
     void DropLinesWhile(const char* prefix);
 
     CProjectDoc& m_doc;
