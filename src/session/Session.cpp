@@ -33,7 +33,8 @@ constexpr int kMsgNewerFirmware = 10068;
 constexpr int kMsgNoNewData = 10118;
 constexpr int kMsgAutoDownloadOn = 10124;
 constexpr int kMsgNoRecordsYet = 10125;
-// Said for a few seconds in the status bar when a piece of work has ended.
+// Said for a few seconds in the status bar when a piece of work has ended, after the step's
+// last status text (a new status text ends the message).
 constexpr int kDoneDownload = 57349;         // "Скачано записей: %d"
 constexpr int kDoneDownloadStopped = 57350;  // "Скачивание записей прервано. ..."
 constexpr int kDoneOneRecord = 57351;     // "Скачана запись %1"
@@ -390,13 +391,12 @@ Session::Outcome Session::StepSynchronize(bool decideDownload) {
     if (!s.connected) return Outcome::Success;
     SetStatusText(kTextPleaseWait);
     const bool synchronized = m_shell.RunSynchronization();
-    m_shell.ShowTransientMessage(SessionText(synchronized ? kDoneSynchronized : kDoneSyncFailed),
-                                 kDoneSeconds);
     if (!decideDownload) SetStatusText(ids::kReady);
     SetStep(0);
     if (!synchronized) {
         if (decideDownload) SetStatusText(ids::kReady);
         m_disconnectRequested = true;
+        AnnounceSynchronization(false);
         return Outcome::Success;
     }
     CheckSensorsRegistered();
@@ -413,6 +413,7 @@ Session::Outcome Session::StepSynchronize(bool decideDownload) {
         }
         SetStatusText(ids::kReady);
     }
+    AnnounceSynchronization(true);
     return polled ? Outcome::Success : Outcome::Failure;
 }
 
@@ -476,6 +477,11 @@ Session::Outcome Session::StepDownload(int step) {
         return Outcome::Failure;
     }
     return StepNextRecordTime(step == 4);
+}
+
+void Session::AnnounceSynchronization(bool synchronized) {
+    m_shell.ShowTransientMessage(SessionText(synchronized ? kDoneSynchronized : kDoneSyncFailed),
+                                 kDoneSeconds);
 }
 
 void Session::AnnounceOneRecord() {

@@ -60,7 +60,8 @@ public:
     virtual void HideSearchProgress() = 0;
     virtual bool HasSearchProgress() const = 0;
     // What a long piece of work achieved (a download, a synchronization, an export), shown in
-    // status pane 0 for about that many seconds over the pane's text, which then returns.
+    // status pane 0 for about that many seconds over the pane's text, which then returns; the
+    // next status text or search ends it sooner.
     virtual void ShowTransientMessage(const std::string& text, int seconds) = 0;
 
     // The link indicator pane (59200) and the window title.

@@ -335,8 +335,11 @@ QString CMainFrame::PaneText() const {
 }
 
 void CMainFrame::SetStatusText(const std::string& text) {
+    // The session's newer word replaces what was done before it.
+    m_transientTimer.stop();
+    m_transientText.clear();
     m_statusText = FromUtf8(text);
-    m_message->setText(PaneText());
+    m_message->setText(m_statusText);
 }
 
 void CMainFrame::ShowTransientMessage(const std::string& text, int seconds) {
@@ -352,8 +355,6 @@ void CMainFrame::EndTransientMessage() {
 }
 
 void CMainFrame::ShowSearchProgress(const std::string& text, int range) {
-    // A search says more than what was done before it.
-    EndTransientMessage();
     SetStatusText(text);
     m_progress->setRange(0, std::max(1, range));
     m_progress->setValue(0);

@@ -19,8 +19,8 @@ void EndTransient(ui::CMainFrame& frame) {
     RunningTerminal::Pump(50);
 }
 
-// Guards against a transient message that stays for good, that a later status text or an
-// empty status tip wipes out early, or that covers a search that has begun.
+// Guards against a transient message that stays for good, that a menu prompt wipes out for
+// good, or that hides the session's next word (a new status text, a search).
 TEST(StatusPane, TransientMessageCoversThePaneForItsTime) {
     RunningTerminal t;
     ASSERT_TRUE(t.Started());
@@ -29,16 +29,21 @@ TEST(StatusPane, TransientMessageCoversThePaneForItsTime) {
     frame.ShowTransientMessage("Скачано записей: 48", 5);
     EXPECT_EQ(frame.StatusText(), QStringLiteral("Скачано записей: 48"));
     EXPECT_EQ(frame.TransientTimer().interval(), 5000);
-    frame.SetStatusText("Пожалуйста, подождите");
-    EXPECT_EQ(frame.StatusText(), QStringLiteral("Скачано записей: 48"));
-    // The pointer leaving a menu item: its prompt goes, the message comes back.
+    // The pointer over a menu item shows its prompt; leaving it brings the message back.
+    QStatusTipEvent over{QStringLiteral("Скачать записи")};
+    QApplication::sendEvent(&frame, &over);
+    EXPECT_EQ(frame.StatusText(), QStringLiteral("Скачать записи"));
     QStatusTipEvent leave{QString()};
     QApplication::sendEvent(&frame, &leave);
     EXPECT_EQ(frame.StatusText(), QStringLiteral("Скачано записей: 48"));
     EndTransient(frame);
-    EXPECT_EQ(frame.StatusText(), QStringLiteral("Пожалуйста, подождите"));
+    EXPECT_EQ(frame.StatusText(), QStringLiteral("Готов"));
 
     frame.ShowTransientMessage("Проект синхронизирован с VG-28", 5);
+    frame.SetStatusText("Пожалуйста, подождите");
+    EXPECT_EQ(frame.StatusText(), QStringLiteral("Пожалуйста, подождите"));
+    EXPECT_FALSE(frame.TransientTimer().isActive());
+    frame.ShowTransientMessage("Синхронизация не выполнена", 5);
     frame.ShowSearchProgress("Соединение с ", 60);
     EXPECT_EQ(frame.StatusText(), QStringLiteral("Соединение с "));
     EXPECT_FALSE(frame.TransientTimer().isActive());

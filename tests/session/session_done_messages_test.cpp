@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -78,6 +79,17 @@ TEST(SessionDoneMessages, SynchronizationAndDownloadSayHowTheyEnded) {
         EXPECT_EQ(Texts(h.shell), c.texts);
         for (const RecordingShell::TransientMessage& message : h.shell.transientMessages)
             EXPECT_EQ(message.seconds, 5) << message.text;
+        // A status text ends the message: only the next piece of work may set one.
+        const std::vector<std::string>& calls = h.shell.calls;
+        for (auto said = calls.begin(); said != calls.end(); ++said) {
+            if (said->rfind("transient:", 0) != 0) continue;
+            const auto next = std::find_if(said + 1, calls.end(), [](const std::string& call) {
+                return call.rfind("status:", 0) == 0;
+            });
+            if (next != calls.end()) {
+                EXPECT_EQ(*next, "status:Пожалуйста, подождите") << *said;
+            }
+        }
     }
 }
 
