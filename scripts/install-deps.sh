@@ -10,6 +10,7 @@ packages=(
     locales
     qt6-base-dev xvfb xauth fonts-dejavu-core
     qt6-charts-dev libqt6opengl6-dev qt6-svg-dev
+    qt6-translations-l10n
 )
 
 "$(dirname "$0")/install-packages.sh" "${packages[@]}"

@@ -53,9 +53,49 @@ bool IsPlugAndPlay(const std::string& id) {
     return id.rfind(kPlugAndPlay, 0) == 0;
 }
 
-// Saturation vapour pressure (kPa) over water at t degrees Celsius.
-double SaturationPressure(double t) {
-    return 0.6108 * std::exp(17.27 * t / (t + 237.3));
+// The inputs whose readings the instrument's computed channels are made from: the weather
+// module's air temperature (°C) and relative humidity (%).
+constexpr int kAirTemperatureInput = 10;
+constexpr int kHumidityInput = 11;
+constexpr const char* kVpdId = "CV/VPD";
+constexpr const char* kDewPointId = "CV/DP";
+
+// Magnus formula over water, with the constants the terminal uses for the Em50's readings.
+constexpr double kMagnusA = 17.62;
+constexpr double kMagnusB = 243.12;   // °C
+constexpr double kMagnusE0 = 0.6112;  // kPa
+// ln(0) has no dew point; a humidity this low never occurs in a greenhouse.
+constexpr double kDriestHumidity = 0.1;
+
+double MagnusExponent(double t) {
+    return kMagnusA * t / (t + kMagnusB);
+}
+
+// Vapour pressure deficit (kPa) at t °C and rh %.
+double VapourPressureDeficit(double t, double rh) {
+    return std::max(0.0, kMagnusE0 * std::exp(MagnusExponent(t)) * (1.0 - rh / 100.0));
+}
+
+// Dew point (°C) at t °C and rh %; never above t.
+double DewPoint(double t, double rh) {
+    const double b = MagnusExponent(t) + std::log(std::max(rh, kDriestHumidity) / 100.0);
+    return std::min(t, kMagnusB * b / (kMagnusA - b));
+}
+
+double PrecisionScale(int precision) {
+    return std::pow(10.0, std::clamp(precision, 0, 9));
+}
+
+// The value as a reading line carries it, rounded to the sensor's precision.
+double AtPrecision(double value, int precision) {
+    const double scale = PrecisionScale(precision);
+    return std::round(value * scale) / scale;
+}
+
+// Rounded down to the precision, so that a bound that holds for the value holds for the text.
+double AtPrecisionDown(double value, int precision) {
+    const double scale = PrecisionScale(precision);
+    return std::floor(value * scale) / scale;
 }
 
 }  // namespace
@@ -173,12 +213,26 @@ bool SimInstrument::Reports(int n) const {
     if (s.id.empty() || IsPlugAndPlay(s.id)) return false;
     if (n >= 9 && n <= 11) return m_config.module;
     if (n >= 12 && n <= 15) return m_config.module && m_config.soilProbe;
-    if (n == 16 || n == 17) return m_config.module;
+    // Computed from the module's air temperature and humidity, so only while both are measured.
+    if (n == 16 || n == 17) return Reports(kAirTemperatureInput) && Reports(kHumidityInput);
     if (n >= 18 && n <= 37) return false;  // the Em50 channels come through "xdev;"
     return true;
 }
 
 double SimInstrument::ValueAt(int n, std::int64_t t) const {
+    const SimSensor& s = Sensor(n);
+    if (s.id == kVpdId || s.id == kDewPointId) {
+        const double air = AtPrecision(MeasuredAt(kAirTemperatureInput, t),
+                                       Sensor(kAirTemperatureInput).precision);
+        const double humidity =
+            AtPrecision(MeasuredAt(kHumidityInput, t), Sensor(kHumidityInput).precision);
+        if (s.id == kVpdId) return AtPrecision(VapourPressureDeficit(air, humidity), s.precision);
+        return AtPrecisionDown(DewPoint(air, humidity), s.precision);
+    }
+    return AtPrecision(MeasuredAt(n, t), s.precision);
+}
+
+double SimInstrument::MeasuredAt(int n, std::int64_t t) const {
     const SimSensor& s = Sensor(n);
     const double day = static_cast<double>(((t % 86400) + 86400) % 86400) / 86400.0;
     const double daily = std::sin(2.0 * kPi * (day - 0.375));  // warmest at 15:00
@@ -186,17 +240,11 @@ double SimInstrument::ValueAt(int n, std::int64_t t) const {
         Mix(static_cast<std::uint64_t>(m_config.seed) * 1000003ull +
             static_cast<std::uint64_t>(n) * 7919ull + static_cast<std::uint64_t>(t));
     const double noise = static_cast<double>(h % 1000) / 1000.0 - 0.5;
-    if (s.id == "CV/VPD" || s.id == "CV/DP") {
-        const double temperature = 18.0 + 6.0 * daily;
-        const double humidity = 60.0 - 15.0 * daily;
-        const double actual = SaturationPressure(temperature) * humidity / 100.0;
-        if (s.id == "CV/VPD") return SaturationPressure(temperature) - actual;
-        const double g = std::log(actual / 0.6108);
-        return 237.3 * g / (17.27 - g);
-    }
+    const bool humidity = s.id.find("RH") != std::string::npos;
+    const bool light = s.id.find("PAR") != std::string::npos;
     double fraction = 0.5 + 0.25 * daily + 0.03 * noise + 0.02 * (n % 5);
-    if (s.id.find("RH") != std::string::npos) fraction = 1.0 - fraction;
-    if (s.id.find("PAR") != std::string::npos) fraction = std::max(0.0, daily) * 0.5;
+    if (humidity) fraction = 1.0 - fraction;
+    if (light) fraction = std::max(0.0, daily) * 0.5;
     fraction = std::clamp(fraction, 0.0, 0.97);
     double low = s.minimum;
     double high = s.maximum;
@@ -205,7 +253,10 @@ double SimInstrument::ValueAt(int n, std::int64_t t) const {
         high = 1.0;
     }
     // Keep off the exact range ends, which the terminal marks as clipped.
-    const double value = low + (high - low) * (0.01 + 0.98 * fraction);
+    double value = low + (high - low) * (0.01 + 0.98 * fraction);
+    // A sensor's range may reach beyond what its quantity can be.
+    if (humidity) value = std::clamp(value, 0.0, 100.0);
+    if (light) value = std::max(value, 0.0);
     return value;
 }
 

@@ -103,10 +103,13 @@ public:
 
     // The record line of instrument time t (without "RECORD;").
     std::string RecordLine(std::int64_t t) const;
-    // The value input n reports at instrument time t.
+    // The value input n reports at instrument time t, at its sensor's precision. The computed
+    // inputs (vapour pressure deficit, dew point) follow from the air temperature and humidity
+    // that inputs 10 and 11 report.
     double ValueAt(int n, std::int64_t t) const;
 
 private:
+    double MeasuredAt(int n, std::int64_t t) const;
     std::string ReadingsItems(std::int64_t t) const;
     std::string SensorReply(int n) const;
     void SetMode(int mode);

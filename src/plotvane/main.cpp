@@ -10,6 +10,7 @@
 #include "plotvane/InstanceChannel.h"
 #include "plotvane/PlotWindow.h"
 #include "plotvane/core/ViewerArguments.h"
+#include "qtcommon/QtTranslations.h"
 
 int main(int argc, char** argv) {
     using vg28::plotvane::InstanceChannel;
@@ -19,6 +20,9 @@ int main(int argc, char** argv) {
     PlotWindow::UseScriptTime();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("plotvane"));
+    // The export and open dialogs in the language of the viewer's own texts.
+    vg28::QtTranslations translations;
+    translations.Install(QApplication::applicationFilePath());
 
     std::vector<std::string> words;
     const QStringList arguments = QApplication::arguments();

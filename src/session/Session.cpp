@@ -33,6 +33,16 @@ constexpr int kMsgNewerFirmware = 10068;
 constexpr int kMsgNoNewData = 10118;
 constexpr int kMsgAutoDownloadOn = 10124;
 constexpr int kMsgNoRecordsYet = 10125;
+// Said for a few seconds in the status bar when a piece of work has ended, after the step's
+// last status text (a new status text ends the message).
+constexpr int kDoneDownload = 57349;         // "Скачано записей: %d"
+constexpr int kDoneDownloadStopped = 57350;  // "Скачивание записей прервано. ..."
+constexpr int kDoneOneRecord = 57351;     // "Скачана запись %1"
+constexpr int kDoneSynchronized = 57352;  // "Проект синхронизирован с VG-28"
+constexpr int kDoneSyncFailed = 57353;    // "Синхронизация не выполнена"
+constexpr int kDoneSeconds = 5;
+// The one record of each scheduled download is said briefly: it comes every period.
+constexpr int kDoneOneRecordSeconds = 3;
 
 }  // namespace
 
@@ -386,6 +396,7 @@ Session::Outcome Session::StepSynchronize(bool decideDownload) {
     if (!synchronized) {
         if (decideDownload) SetStatusText(ids::kReady);
         m_disconnectRequested = true;
+        AnnounceSynchronization(false);
         return Outcome::Success;
     }
     CheckSensorsRegistered();
@@ -402,6 +413,7 @@ Session::Outcome Session::StepSynchronize(bool decideDownload) {
         }
         SetStatusText(ids::kReady);
     }
+    AnnounceSynchronization(true);
     return polled ? Outcome::Success : Outcome::Failure;
 }
 
@@ -434,13 +446,16 @@ Session::Outcome Session::StepDownload(int step) {
         return Outcome::Failure;
     }
     bool ok = true;
+    const std::size_t recordsBefore = m_doc.records.size();
     if (s.downloadCount > 0) {
         if (s.downloadCount == 1 && m_doc.setup.em50 == 0) {
             ok = ReadOneRecord();
+            if (ok) AnnounceOneRecord();
         } else {
             SetStatusText(kTextPleaseWait);
             ok = m_shell.RunSynchronization();
             if (ok) SetStatusText(ids::kReady);
+            AnnounceDownload(ok, m_doc.records.size() - recordsBefore);
         }
     } else if (step != 5) {
         if (m_doc.records.empty()) {
@@ -462,6 +477,26 @@ Session::Outcome Session::StepDownload(int step) {
         return Outcome::Failure;
     }
     return StepNextRecordTime(step == 4);
+}
+
+void Session::AnnounceSynchronization(bool synchronized) {
+    m_shell.ShowTransientMessage(SessionText(synchronized ? kDoneSynchronized : kDoneSyncFailed),
+                                 kDoneSeconds);
+}
+
+void Session::AnnounceOneRecord() {
+    if (m_doc.records.empty()) return;
+    const std::string time =
+        TextCodec::Cp1251ToUtf8(CProjectDoc::FormatRecordTime(m_doc.records.back().time, true));
+    m_shell.ShowTransientMessage(StringTable::FormatInsert(kDoneOneRecord, time),
+                                 kDoneOneRecordSeconds);
+}
+
+void Session::AnnounceDownload(bool complete, std::size_t added) {
+    m_shell.ShowTransientMessage(
+        SessionTextWithNumber(complete ? kDoneDownload : kDoneDownloadStopped,
+                              static_cast<long long>(added)),
+        kDoneSeconds);
 }
 
 Session::Outcome Session::StepNextRecordTime(bool announce) {

@@ -167,6 +167,11 @@ private:
     Outcome ClockOutcome(bool forceEm50);
     bool Em50Present() const;
     bool ReadOneRecord();
+    // The status bar's word after a synchronization, and after a download: the one record's
+    // time, or the records added.
+    void AnnounceSynchronization(bool synchronized);
+    void AnnounceOneRecord();
+    void AnnounceDownload(bool complete, std::size_t added);
     void DropLinesWhile(const char* prefix);
 
     CProjectDoc& m_doc;

@@ -59,6 +59,10 @@ public:
     virtual void SetSearchProgress(int position) = 0;
     virtual void HideSearchProgress() = 0;
     virtual bool HasSearchProgress() const = 0;
+    // What a long piece of work achieved (a download, a synchronization, an export), shown in
+    // status pane 0 for about that many seconds over the pane's text, which then returns; the
+    // next status text or search ends it sooner.
+    virtual void ShowTransientMessage(const std::string& text, int seconds) = 0;
 
     // The link indicator pane (59200) and the window title.
     virtual void SetLinkIndicator(const std::string& text) = 0;

@@ -12,7 +12,7 @@ namespace vg28::ui {
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("aboutDialog"));
-    setWindowTitle(QStringLiteral("About"));
+    setWindowTitle(QStringLiteral("О программе"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
     auto* icon = new QLabel;

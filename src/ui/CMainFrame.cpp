@@ -85,6 +85,9 @@ CMainFrame::CMainFrame(Application& app, Operator& op, Clock& clock, QWidget* pa
 
     m_timer.setObjectName(QStringLiteral("sessionTimer"));
     connect(&m_timer, &QTimer::timeout, this, &CMainFrame::OnTick);
+    m_transientTimer.setObjectName(QStringLiteral("transientTimer"));
+    m_transientTimer.setSingleShot(true);
+    connect(&m_transientTimer, &QTimer::timeout, this, &CMainFrame::EndTransientMessage);
 
     m_session =
         std::make_unique<Session>(MakeServices(app, op, *this, clock, &m_em50, &m_viewer, &m_link));
@@ -302,7 +305,7 @@ bool CMainFrame::event(QEvent* event) {
     if (event->type() == QEvent::StatusTip) {
         // A command's prompt while the pointer is over it; the session's text otherwise.
         const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
-        m_message->setText(tip.isEmpty() ? m_statusText : tip);
+        m_message->setText(tip.isEmpty() ? PaneText() : tip);
         return true;
     }
     return QMainWindow::event(event);
@@ -327,8 +330,27 @@ QString CMainFrame::LinkIndicatorText() const {
     return m_linkIndicator->text();
 }
 
+QString CMainFrame::PaneText() const {
+    return m_transientTimer.isActive() ? m_transientText : m_statusText;
+}
+
 void CMainFrame::SetStatusText(const std::string& text) {
+    // The session's newer word replaces what was done before it.
+    m_transientTimer.stop();
+    m_transientText.clear();
     m_statusText = FromUtf8(text);
+    m_message->setText(m_statusText);
+}
+
+void CMainFrame::ShowTransientMessage(const std::string& text, int seconds) {
+    m_transientText = FromUtf8(text);
+    m_transientTimer.start(std::max(1, seconds) * 1000);
+    m_message->setText(m_transientText);
+}
+
+void CMainFrame::EndTransientMessage() {
+    m_transientTimer.stop();
+    m_transientText.clear();
     m_message->setText(m_statusText);
 }
 
@@ -390,6 +412,7 @@ void CMainFrame::ShowRecordTable() {
     if (m_tableFrame && !m_mdi->subWindowList().contains(m_tableFrame.data())) m_tableFrame.clear();
     if (!m_tableFrame) {
         auto* view = new CTableView(m_doc, m_operator, &m_viewer, m_app.ViewerRegistered());
+        view->SetShell(this);
         m_tableFrame = new CChildFrame(view);
         m_mdi->addSubWindow(m_tableFrame);
         connect(m_tableFrame, &QObject::destroyed, this, &CMainFrame::UpdateCommandUi,

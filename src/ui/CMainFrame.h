@@ -68,6 +68,8 @@ public:
     QString LinkIndicatorText() const;
     QProgressBar* SearchProgressBar() const { return m_progress; }
     QTimer& TickTimer() { return m_timer; }
+    // Runs while a transient message covers the message pane's text.
+    QTimer& TransientTimer() { return m_transientTimer; }
 
     void SetSyncDriverFactory(SyncDriverFactory factory) {
         m_syncDriverFactory = std::move(factory);
@@ -79,6 +81,7 @@ public:
     void SetSearchProgress(int position) override;
     void HideSearchProgress() override;
     bool HasSearchProgress() const override;
+    void ShowTransientMessage(const std::string& text, int seconds) override;
     void SetLinkIndicator(const std::string& text) override;
     void SetTitle(const std::string& title) override;
     bool IsControlPanelActive() const override;
@@ -111,6 +114,8 @@ private:
     void CreateMenus();
     void CreateToolbar();
     void CreateStatusBar();
+    void EndTransientMessage();
+    QString PaneText() const;
     void OnTick();
     void Destroy();
     void SavePlacement();
@@ -139,6 +144,8 @@ private:
     QLabel* m_caps = nullptr;
     QLabel* m_num = nullptr;
     QString m_statusText;
+    QString m_transientText;
+    QTimer m_transientTimer;
     QTimer m_timer;
     bool m_destroyed = false;
 };

@@ -12,6 +12,8 @@
 #include "project/ProjectLibrary.h"
 #include "project/RecordExport.h"
 #include "project/TableColumns.h"
+#include "session/SessionText.h"
+#include "session/Shell.h"
 #include "ui/ColumnChoiceDialog.h"
 #include "ui/CommandTable.h"
 #include "ui/GraphTypeDialog.h"
@@ -203,7 +205,22 @@ void CTableView::ExportRecords(int markLimits) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     const std::string path = dialog.selectedFiles().constFirst().toStdString();
     const int code = vg28::ExportRecords(m_doc, m_model->Columns(), path, markLimits);
-    if (code != kFileOk) ProjectLibrary(m_doc, m_operator).ShowFileError(code, path);
+    if (code != kFileOk) {
+        ProjectLibrary(m_doc, m_operator).ShowFileError(code, path);
+    } else {
+        AnnounceExport(path);
+    }
+}
+
+void CTableView::AnnounceExport(const std::string& path) {
+    constexpr int kExportedId = 57354;  // "Экспортировано записей: %d в файл %1"
+    // Long enough to read the path.
+    constexpr int kExportedSeconds = 8;
+    if (!m_shell) return;
+    // One line per record is written.
+    m_shell->ShowTransientMessage(
+        SessionTextWith(kExportedId, static_cast<long long>(m_doc.records.size()), path),
+        kExportedSeconds);
 }
 
 void CTableView::StartDataViewer() {

@@ -14,6 +14,7 @@
 namespace vg28 {
 class CProjectDoc;
 class Operator;
+class Shell;
 class ViewerLauncher;
 }  // namespace vg28
 
@@ -47,6 +48,9 @@ public:
     CommandState QueryCommand(int id) const;
     bool OnCommand(int id);
 
+    // Where the end of an export is told (the main window); none tells nothing.
+    void SetShell(Shell* shell) { m_shell = shell; }
+
     // The commands' work, for the main window and the tests.
     void SetMode(int mode);
     void ChooseColumns();
@@ -59,10 +63,12 @@ protected:
 private:
     void BuildColumns();
     void SaveWidths();
+    void AnnounceExport(const std::string& path);
 
     CProjectDoc& m_doc;
     Operator& m_operator;
     ViewerLauncher* m_viewer;
+    Shell* m_shell = nullptr;
     bool m_viewerRegistered;
     RecordTableModel* m_model;
     int m_mode = 0;

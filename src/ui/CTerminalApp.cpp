@@ -1,5 +1,6 @@
 #include "ui/CTerminalApp.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 
 #include "SimulatorInstall.h"
@@ -42,6 +43,9 @@ CTerminalApp::~CTerminalApp() {
 
 bool CTerminalApp::InitInstance(const std::string& executablePath, const std::string& lockFolder) {
     Locale::SetCurrent(LocaleFromQt(QLocale::system()));
+    // Before the first message box, so that every standard dialog speaks Russian.
+    m_qtTranslations.Install(executablePath.empty() ? QCoreApplication::applicationFilePath()
+                                                    : QString::fromStdString(executablePath));
     if (!m_core.InitInstance(executablePath, lockFolder)) return false;
     sim::InstallSimulator(SimulatorFor(m_core.Devices()));
     m_mainFrame = std::make_unique<CMainFrame>(m_core, m_operator, m_clock);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/Application.h"
+#include "qtcommon/QtTranslations.h"
 #include "ui/QtOperator.h"
 
 namespace vg28 {
@@ -32,9 +33,11 @@ public:
     Application& Core() { return m_core; }
     CMainFrame* MainFrame() const { return m_mainFrame.get(); }
     QtOperator& GetOperator() { return m_operator; }
+    const QtTranslations& QtTexts() const { return m_qtTranslations; }
 
 private:
     Clock& m_clock;
+    QtTranslations m_qtTranslations;
     QtOperator m_operator;
     Application m_core;
     std::unique_ptr<CMainFrame> m_mainFrame;

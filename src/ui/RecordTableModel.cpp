@@ -58,7 +58,9 @@ QVariant RecordTableModel::data(const QModelIndex& index, int role) const {
 
 QVariant RecordTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal) return {};
-    if (role == Qt::DisplayRole) return FromCp1251(m_columns.Title(section));
+    // The columns keep their stored widths, which cut long titles: the tooltip shows it whole.
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+        return FromCp1251(m_columns.Title(section));
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue((section == 0 ? Qt::AlignLeft : Qt::AlignRight) |
                                    Qt::AlignVCenter);

@@ -269,7 +269,8 @@ TEST(DeviceList, ChoiceThroughTheMainWindow) {
     }
 }
 
-// The About box missing the model or the version line, or the main window ticking meanwhile.
+// The About box missing the model or the version line, its title bar in English, or the main
+// window ticking meanwhile.
 TEST(About, ShowsModelAndVersionWhileBusy) {
     RunningTerminal t;
     ASSERT_TRUE(t.Started());
@@ -278,7 +279,7 @@ TEST(About, ShowsModelAndVersionWhileBusy) {
     QString version;
     AnswerModal(QStringLiteral("ok"), [&](QWidget* dialog) {
         busy = t.Frame().GetSession().IsBusy();
-        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("About"));
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("О программе"));
         product = dialog->findChild<QLabel*>(QStringLiteral("aboutProduct"))->text();
         version = dialog->findChild<QLabel*>(QStringLiteral("aboutVersion"))->text();
         EXPECT_FALSE(dialog->findChild<QLabel*>(QStringLiteral("aboutIcon"))->pixmap().isNull());

@@ -19,7 +19,8 @@ namespace vg28::test {
 namespace {
 
 // The session, the synchronization and the views not joined up: records downloaded but not
-// shown, the link indicator not following, or the program stuck in the search.
+// shown or not counted in the status bar, the link indicator not following, or the program
+// stuck in the search.
 TEST(WholeProgram, ConnectsSynchronizesDownloadsAndShowsRecords) {
     RunningTerminal t([](UiProgramFolder& f) {
         Profile profile(f.SettingsPath());
@@ -59,6 +60,7 @@ TEST(WholeProgram, ConnectsSynchronizesDownloadsAndShowsRecords) {
     ASSERT_FALSE(doc.records.empty()) << frame.StatusText().toStdString();
     EXPECT_TRUE(doc.m_rCurState.connected);
     EXPECT_EQ(frame.LinkIndicatorText(), QStringLiteral("На связи"));
+    EXPECT_EQ(frame.StatusText(), QStringLiteral("Скачано записей: %1").arg(doc.records.size()));
     EXPECT_TRUE(frame.windowTitle().contains(QStringLiteral("Demo")));
     ASSERT_TRUE(frame.RunCommand(cmd::kShowRecordTable));
     ui::CTableView* table = frame.RecordTable();

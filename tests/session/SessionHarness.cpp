@@ -60,6 +60,11 @@ void RecordingShell::HideSearchProgress() {
     calls.push_back("hideProgress");
 }
 
+void RecordingShell::ShowTransientMessage(const std::string& text, int seconds) {
+    transientMessages.push_back({text, seconds});
+    calls.push_back("transient:" + text);
+}
+
 void RecordingShell::SetLinkIndicator(const std::string& text) {
     linkIndicator = text;
 }

@@ -55,6 +55,7 @@ public:
     void SetSearchProgress(int position) override;
     void HideSearchProgress() override;
     bool HasSearchProgress() const override { return progressShown; }
+    void ShowTransientMessage(const std::string& text, int seconds) override;
     void SetLinkIndicator(const std::string& text) override;
     void SetTitle(const std::string& text) override;
     bool IsControlPanelActive() const override { return controlPanelActive; }
@@ -80,6 +81,11 @@ public:
     int Count(const std::string& call) const;
 
     std::vector<std::string> calls;  // every call, as "name" or "name:argument"
+    struct TransientMessage {
+        std::string text;
+        int seconds = 0;
+    };
+    std::vector<TransientMessage> transientMessages;
     std::string status, linkIndicator, title, progressText;
     bool progressShown = false;
     int progressRange = 0;

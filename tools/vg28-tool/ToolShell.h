@@ -22,6 +22,8 @@ public:
     void SetSearchProgress(int) override {}
     void HideSearchProgress() override { m_progress = false; }
     bool HasSearchProgress() const override { return m_progress; }
+    // The commands print what they achieved themselves.
+    void ShowTransientMessage(const std::string&, int) override {}
     void SetLinkIndicator(const std::string&) override {}
     void SetTitle(const std::string&) override {}
     bool IsControlPanelActive() const override { return false; }
