@@ -1,6 +1,7 @@
 #include "ui/CTerminalApp.h"
 
 #include <QLocale>
+#include <QtGlobal>
 
 #include "SimulatorInstall.h"
 #include "platform/FixedText.h"
@@ -42,7 +43,11 @@ CTerminalApp::~CTerminalApp() {
 
 bool CTerminalApp::InitInstance(const std::string& executablePath, const std::string& lockFolder) {
     Locale::SetCurrent(LocaleFromQt(QLocale::system()));
-    if (!m_core.InitInstance(executablePath, lockFolder)) return false;
+    const bool started = m_core.InitInstance(executablePath, lockFolder);
+    // The user's data folder could not be made or filled: say why on the console, as the
+    // message of a missing sensor database alone would not.
+    if (!m_core.FolderError().empty()) qWarning("vg28-terminal: %s", m_core.FolderError().c_str());
+    if (!started) return false;
     sim::InstallSimulator(SimulatorFor(m_core.Devices()));
     m_mainFrame = std::make_unique<CMainFrame>(m_core, m_operator, m_clock);
     m_operator.SetParent(m_mainFrame.get());
