@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: run test build deps configure bench format clean fuzz test-asan
+.PHONY: run test build deps configure bench format clean fuzz test-asan package
 
 deps:
 	@./scripts/install-deps.sh
@@ -19,6 +19,12 @@ run: build
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The Debian package, built in its own folder without the tests: PACKAGE_BUILD/package/*.deb.
+PACKAGE_BUILD ?= build-package
+
+package: deps
+	@./scripts/build-package.sh $(PACKAGE_BUILD) $(JOBS)
 
 bench: build
 	@for b in $(BUILD)/bench/*; do [ -x "$$b" ] && "$$b"; done

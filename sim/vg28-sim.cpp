@@ -32,6 +32,10 @@ int main(int argc, char** argv) {
             std::cout << sim::SimOptions::Usage();
             return 0;
         }
+        if (arg == "--version") {
+            std::cout << "vg28-sim " << VG28_VERSION << '\n';
+            return 0;
+        }
     }
     std::string error;
     if (!options.Parse(args, error)) {

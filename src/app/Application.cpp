@@ -17,7 +17,8 @@ Application::~Application() {
     ExitInstance();
 }
 
-bool Application::InitInstance(const std::string& executablePath, const std::string& lockFolder) {
+bool Application::InitInstance(const std::string& executablePath, const std::string& lockFolder,
+                               const std::optional<UserEnvironment>& environment) {
     m_instance = std::make_unique<SingleInstance>(kInstanceName, lockFolder);
     if (!m_instance->Acquire()) {
         // Another copy runs (or the lock cannot be made): end without a word.
@@ -27,12 +28,16 @@ bool Application::InitInstance(const std::string& executablePath, const std::str
 
     const std::string program =
         executablePath.empty() ? ProgramFolder::ExecutablePath() : executablePath;
-    m_programFolder = ProgramFolder::FolderOf(program);
+    m_folderError.clear();
+    const ProgramFolder::Choice folder = ProgramFolder::Settle(
+        program, environment ? *environment : UserEnvironment::FromProcess(), m_folderError);
+    m_programFolder = folder.folder;
     m_baseName = ProgramFolder::BaseNameOf(program);
     m_profile.SetPath(AppFilePath(m_baseName, ".ini"));
     SetDebugLogSource(m_profile.Path(), LogPath(), &m_clock);
 
-    m_viewerRegistered = ViewerLauncher::IsViewerRegistered(m_programFolder);
+    m_viewerRegistered =
+        ViewerLauncher::IsViewerRegistered(m_programFolder, ProgramFolder::FolderOf(program));
     m_devices = NetConfig::LoadNetConfig(AppFilePath(NetConfig::kFileName, {}));
     m_doc = std::make_unique<CProjectDoc>(m_programFolder, m_profile, m_sensors);
 

@@ -6,6 +6,7 @@
 #include "app/StringTable.h"
 #include "graph/GraphScript.h"
 #include "platform/ProcessStart.h"
+#include "platform/ProgramFolder.h"
 #include "project/CProjectDoc.h"
 
 namespace vg28 {
@@ -43,8 +44,15 @@ ViewerCommand ViewerLauncher::CommandFor(const std::string& graphScript,
     return command;
 }
 
-std::string ViewerLauncher::FindViewer(const std::string& programFolder) {
-    return ProcessStart::FindProgram(kViewerProgram, programFolder);
+std::string ViewerLauncher::FindViewer(const std::string& programFolder,
+                                       const std::string& programsFolder) {
+    for (const std::string* folder : {&programFolder, &programsFolder}) {
+        if (folder->empty()) continue;
+        std::string path =
+            ProcessStart::FindProgram(ProgramFolder::WithSeparator(*folder) + kViewerProgram);
+        if (!path.empty()) return path;
+    }
+    return ProcessStart::FindProgram(kViewerProgram);
 }
 
 int ViewerLauncher::LaunchViewer(int manual) {
@@ -53,7 +61,8 @@ int ViewerLauncher::LaunchViewer(int manual) {
     if (code == kFileOk) {
         const std::string scriptPath =
             GraphScript::ScriptPathFor(m_doc.ProjectFilePath(m_doc.ProjectName()));
-        std::string viewer = FindViewer(m_doc.ProgramFolder());
+        std::string viewer = FindViewer(m_doc.ProgramFolder(),
+                                        ProgramFolder::FolderOf(ProgramFolder::ExecutablePath()));
         if (viewer.empty()) viewer = kViewerProgram;
         const ViewerCommand command =
             CommandFor(m_profile.Get(keys::kGraphScript), scriptPath, manual, viewer);

@@ -39,11 +39,14 @@ public:
     static ViewerCommand CommandFor(const std::string& graphScript, const std::string& scriptPath,
                                     int manual, const std::string& viewerProgram);
 
-    // The viewer's program beside the program or on PATH; empty when it is not installed, which
-    // is what disables the Data Viewer command.
-    static std::string FindViewer(const std::string& programFolder);
-    static bool IsViewerRegistered(const std::string& programFolder) {
-        return !FindViewer(programFolder).empty();
+    // The viewer's program in the program folder, else in the folder of the running program
+    // (an installed copy keeps its programs apart from its program folder), else on PATH; empty
+    // when it is not installed, which is what disables the Data Viewer command.
+    static std::string FindViewer(const std::string& programFolder,
+                                  const std::string& programsFolder = {});
+    static bool IsViewerRegistered(const std::string& programFolder,
+                                   const std::string& programsFolder = {}) {
+        return !FindViewer(programFolder, programsFolder).empty();
     }
 
 private:

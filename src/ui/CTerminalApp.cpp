@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QLocale>
+#include <QtGlobal>
 
 #include "SimulatorInstall.h"
 #include "platform/FixedText.h"
@@ -46,7 +47,11 @@ bool CTerminalApp::InitInstance(const std::string& executablePath, const std::st
     // Before the first message box, so that every standard dialog speaks Russian.
     m_qtTranslations.Install(executablePath.empty() ? QCoreApplication::applicationFilePath()
                                                     : QString::fromStdString(executablePath));
-    if (!m_core.InitInstance(executablePath, lockFolder)) return false;
+    const bool started = m_core.InitInstance(executablePath, lockFolder);
+    // The user's data folder could not be made or filled: say why on the console, as the
+    // message of a missing sensor database alone would not.
+    if (!m_core.FolderError().empty()) qWarning("vg28-terminal: %s", m_core.FolderError().c_str());
+    if (!started) return false;
     sim::InstallSimulator(SimulatorFor(m_core.Devices()));
     m_mainFrame = std::make_unique<CMainFrame>(m_core, m_operator, m_clock);
     m_operator.SetParent(m_mainFrame.get());

@@ -72,6 +72,51 @@ TEST(Application, FilesBesideTheProgramNamedAfterIt) {
     }
 }
 
+// Guards against an installed copy keeping its settings, log and projects beside the programs,
+// against its first start finding no sensor database, and against later starts losing the
+// user's edited database; the files stay named after the program.
+TEST(Application, InstalledCopyUsesTheUsersDataFolder) {
+    struct Case {
+        const char* program;
+        const char* settings;
+        const char* log;
+    } cases[] = {
+        {"vg28-terminal", "vg28-terminal.ini", "vg28-terminal.log"},
+        {"Y.exe", "Y.ini", "Y.log"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.program);
+        AppFixture f;
+        std::filesystem::create_directories(f.program.File("usr/bin"));
+        std::filesystem::create_directories(f.program.File("usr/share/vg28"));
+        std::filesystem::rename(f.program.File("sensors.dat"),
+                                f.program.File("usr/share/vg28/sensors.dat"));
+        f.program.WriteFile("usr/share/vg28/net.xcfg.example", "<net/>");
+        UserEnvironment user;
+        user.home = f.program.File("home");
+        const std::string folder = f.program.File("home/.local/share/vg28/");
+        const std::string program = f.program.File(std::string("usr/bin/") + c.program);
+        {
+            Application app(f.op, f.clock);
+            ASSERT_TRUE(app.InitInstance(program, f.locks.Path(), user));
+            EXPECT_EQ(app.ProgramFolder(), folder);
+            EXPECT_EQ(app.SettingsPath(), folder + c.settings);
+            EXPECT_EQ(app.LogPath(), folder + c.log);
+            EXPECT_EQ(app.Doc()->ProjectFilePath("p"), folder + "p.phj");
+            EXPECT_GT(app.Sensors().Count(), 0u);
+            EXPECT_TRUE(app.FolderError().empty());
+            EXPECT_TRUE(std::filesystem::exists(folder + "net.xcfg.example"));
+        }
+        // The user's own database (edited, here damaged on purpose) is the one read next time.
+        std::filesystem::resize_file(folder + "sensors.dat", 10);
+        Application again(f.op, f.clock);
+        EXPECT_FALSE(again.InitInstance(program, f.locks.Path(), user));
+        ASSERT_EQ(f.op.shown.size(), 1u);
+        EXPECT_EQ(f.op.shown[0].stringId, 10051);
+        EXPECT_TRUE(std::filesystem::is_empty(f.program.File("usr/bin")));
+    }
+}
+
 // Guards against a second copy starting while the first runs, and against the lock outliving
 // the copy that held it.
 TEST(Application, SingleInstance) {

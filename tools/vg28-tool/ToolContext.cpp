@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "app/StringTable.h"
+#include "link/DebugLog.h"
 #include "platform/Locale.h"
 #include "platform/ProgramFolder.h"
 #include "platform/TextCase.h"
@@ -11,10 +12,10 @@ namespace vg28::tool {
 
 bool ToolContext::Init(const ToolOptions& options, std::string& error) {
     m_options = &options;
-    const auto folder = options.Value("--folder");
-    m_folder = folder ? ProgramFolder::WithSeparator(*folder)
-                      : ProgramFolder::FolderOf(ProgramFolder::ExecutablePath());
+    m_folder = ChooseFolder(options);
     m_profile.SetPath(m_folder + kSettingsFile);
+    // The debug log follows the settings of the folder worked on, not the tool's own folder.
+    SetDebugLogSource(m_profile.Path(), m_folder + kLogFile);
 
     Locale locale = Locale::FromEnvironment();
     if (const auto decimal = options.Value("--decimal")) {
@@ -30,6 +31,15 @@ bool ToolContext::Init(const ToolOptions& options, std::string& error) {
 
     m_doc = std::make_unique<CProjectDoc>(m_folder, m_profile, m_sensors);
     return true;
+}
+
+std::string ToolContext::ChooseFolder(const ToolOptions& options) {
+    if (const auto folder = options.Value("--folder")) return ProgramFolder::WithSeparator(*folder);
+    std::string problem;
+    const ProgramFolder::Choice choice = ProgramFolder::Settle(
+        ProgramFolder::ExecutablePath(), UserEnvironment::FromProcess(), problem);
+    if (!problem.empty()) std::cerr << "vg28-tool: " << problem << '\n';
+    return choice.folder;
 }
 
 bool ToolContext::LoadSensors() {

@@ -33,9 +33,14 @@ public:
     // The path of a project given as a name or as a .phj file path (any letter case).
     std::string ProjectPath(const std::string& nameOrFile) const;
 
+    // The desktop program's settings and debug log in the program folder.
     static constexpr const char* kSettingsFile = "vg28-terminal.ini";
+    static constexpr const char* kLogFile = "vg28-terminal.log";
 
 private:
+    // --folder, else the program folder of this copy (beside it, or the user's data folder).
+    static std::string ChooseFolder(const ToolOptions& options);
+
     const ToolOptions* m_options = nullptr;
     std::string m_folder;
     Profile m_profile;

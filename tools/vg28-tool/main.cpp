@@ -10,8 +10,8 @@ namespace vg28::tool {
 
 namespace {
 
-const std::set<std::string> kGlobalOptions = {"--folder", "--decimal", "--date-format",
-                                              "--time-format", "--help"};
+const std::set<std::string> kGlobalOptions = {"--folder",      "--decimal", "--date-format",
+                                              "--time-format", "--help",    "--version"};
 
 std::map<std::string, ToolCommand>& Registry() {
     static std::map<std::string, ToolCommand> commands;
@@ -27,8 +27,12 @@ std::string Usage() {
         for (std::string line; std::getline(lines, line);)
             text << "  " << line << '\n';
     }
-    text << "--folder is the program folder (default: the folder of vg28-tool); the settings are\n"
-            "read from vg28-terminal.ini there. Date and time formats are strftime patterns.\n";
+    text << "--folder is the program folder. Without it: the folder of vg28-tool when it is\n"
+            "writable and not an installed copy (one whose sensors.dat is in ../share/vg28),\n"
+            "else the user's data folder ($XDG_DATA_HOME/vg28, else ~/.local/share/vg28), made\n"
+            "on first use with the shipped sensors.dat. The settings are vg28-terminal.ini\n"
+            "there, the debug log vg28-terminal.log. Date and time formats are strftime\n"
+            "patterns.\n";
     return text.str();
 }
 
@@ -58,6 +62,10 @@ int Main(int argc, char** argv) {
     if (!options.Parse(argc, argv)) return UsageError(options.Error() + "\n" + Usage());
     if (options.Has("--help")) {
         std::cout << Usage();
+        return 0;
+    }
+    if (options.Has("--version")) {
+        std::cout << "vg28-tool " << VG28_VERSION << '\n';
         return 0;
     }
     if (options.Words().empty()) return UsageError("no command\n" + Usage());
