@@ -13,7 +13,6 @@
 
 #include "UiProject.h"
 #include "UiTestSupport.h"
-#include "platform/TextCodec.h"
 #include "qtcommon/QtTranslations.h"
 #include "ui/CommandTable.h"
 
@@ -27,8 +26,8 @@ QString SystemCatalogue() {
 
 // The export's save dialog, as the program opens it from the record table.
 void OpenExportDialog(RunningTerminal& t, std::function<void(QFileDialog&)> look) {
-    MakeProject(*t.App().Core().Doc(), TextCodec::Utf8ToCp1251("Теплица"),
-                {{0, "TA 1"}, {9, "KWS/AT"}}, {"2026-12-07 10:00:00;S1;21.5;S10;22.4"});
+    MakeProject(*t.App().Core().Doc(), "Теплица", {{0, "TA 1"}, {9, "KWS/AT"}},
+                {"2026-12-07 10:00:00;S1;21.5;S10;22.4"});
     t.Frame().ShowRecordTable();
     AnswerModal(QString(), [look](QWidget* widget) {
         auto* dialog = qobject_cast<QFileDialog*>(widget);
