@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <clocale>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,9 @@ int main(int argc, char** argv) {
     PlotWindow::UseScriptTime();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("plotvane"));
+    // QApplication has set the C library's locale from the environment; the script's numbers
+    // use "." and the numbers shown go through QLocale, so the C library keeps "C" for numbers.
+    std::setlocale(LC_NUMERIC, "C");
 
     std::vector<std::string> words;
     const QStringList arguments = QApplication::arguments();

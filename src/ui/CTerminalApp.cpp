@@ -1,6 +1,7 @@
 #include "ui/CTerminalApp.h"
 
 #include <QLocale>
+#include <clocale>
 
 #include "SimulatorInstall.h"
 #include "platform/FixedText.h"
@@ -34,7 +35,12 @@ sim::SimNetworkConfig SimulatorFor(const std::vector<NetDevice>& devices) {
 
 }  // namespace
 
-CTerminalApp::CTerminalApp(Clock& clock) : m_clock(clock), m_core(m_operator, clock) {}
+CTerminalApp::CTerminalApp(Clock& clock) : m_clock(clock), m_core(m_operator, clock) {
+    // The QApplication made before has set the C library's locale from the environment
+    // (setlocale(LC_ALL, "")): its numbers go back to "C", so that no number of a file or of the
+    // line follows the user's decimal comma; the numbers shown go through Locale.
+    std::setlocale(LC_NUMERIC, "C");
+}
 
 CTerminalApp::~CTerminalApp() {
     ExitInstance();
