@@ -9,7 +9,7 @@ deps:
 	@./scripts/install-deps.sh
 
 configure: deps
-	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) > /dev/null
+	@cmake -S . -B $(BUILD) -G Ninja -DVG28_WERROR=ON $(CMAKE_FLAGS) > /dev/null
 
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
@@ -52,13 +52,16 @@ fuzz: deps
 		graph_script)
 	@./fuzz/run-fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
-# The whole test suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+# The whole test suite under AddressSanitizer and UndefinedBehaviorSanitizer, built with clang
+# (warnings as errors, benchmarks included) so that CI builds the project with both compilers.
+# LeakSanitizer with clang needs clang's runtime libraries, which install-fuzz-deps.sh installs.
 ASAN_BUILD ?= build-asan
 ASAN_FLAGS = -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined
 
 test-asan: deps
-	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-		-DCMAKE_CXX_FLAGS="$(ASAN_FLAGS)" -DVG28_BENCH=OFF -DVG28_WERROR=OFF > /dev/null
+	@./scripts/install-fuzz-deps.sh
+	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug \
+		-DCMAKE_CXX_FLAGS="$(ASAN_FLAGS)" -DVG28_BENCH=ON -DVG28_WERROR=ON > /dev/null
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	@cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 \
 		UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)

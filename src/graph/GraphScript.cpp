@@ -4,12 +4,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <memory>
 
 #include "platform/AtomicFile.h"
 #include "platform/CivilTime.h"
 #include "platform/FixedText.h"
+#include "platform/NumberText.h"
 #include "platform/TextCase.h"
 #include "platform/TextCodec.h"
 #include "project/CProjectDoc.h"
@@ -40,12 +40,6 @@ bool IsFree(std::string_view id) {
 
 void SetNumber(TiXmlElement& element, const char* name, std::int64_t value) {
     element.SetAttribute(name, std::to_string(value));
-}
-
-std::string FormatFixed(double value, int precision) {
-    char buffer[400];
-    std::snprintf(buffer, sizeof buffer, "%.*f", precision, value);
-    return buffer;
 }
 
 void Configure(TiXmlPrinter& printer) {
@@ -229,9 +223,9 @@ void GraphScript::Build(TiXmlDocument& document, bool slots) const {
         yAxis->SetAttribute("dwType", 0);
         yAxis->SetAttribute("dwID", number);
         yAxis->SetAttribute("szName", axis.name);
-        yAxis->SetAttribute("dMin", FormatFixed(minimum, p));
-        yAxis->SetAttribute("dMax", FormatFixed(maximum, p));
-        yAxis->SetAttribute("dStep", FormatFixed(step, p));
+        yAxis->SetAttribute("dMin", DecimalText(minimum, p));
+        yAxis->SetAttribute("dMax", DecimalText(maximum, p));
+        yAxis->SetAttribute("dStep", DecimalText(step, p));
         yAxis->SetAttribute("dwZoom", 0);
 
         TiXmlElement* group = groups->LinkEndChild(new TiXmlElement("group"))->ToElement();

@@ -15,6 +15,7 @@
 
 #include "app/Profile.h"
 #include "app/ProfileKeys.h"
+#include "platform/CLocaleScope.h"
 #include "platform/Clock.h"
 #include "platform/ProgramFolder.h"
 
@@ -103,10 +104,15 @@ void DebugLog(const char* format, ...) {
     if (!state.on || !format) return;
 
     char message[2048];
-    va_list args;
-    va_start(args, format);
-    const int formatted = std::vsnprintf(message, sizeof message, format, args);
-    va_end(args);
+    int formatted = 0;
+    {
+        // The log is a file: its numbers keep "." whatever locale the process has.
+        const CLocaleScope cNumbers;
+        va_list args;
+        va_start(args, format);
+        formatted = std::vsnprintf(message, sizeof message, format, args);
+        va_end(args);
+    }
     if (formatted < 0) return;
     std::size_t length =
         std::min<std::size_t>(static_cast<std::size_t>(formatted), sizeof message - 1);

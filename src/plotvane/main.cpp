@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <clocale>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ int main(int argc, char** argv) {
     // The export and open dialogs in the language of the viewer's own texts.
     vg28::QtTranslations translations;
     translations.Install(QApplication::applicationFilePath());
+    // QApplication has set the C library's locale from the environment; the script's numbers
+    // use "." and the numbers shown go through QLocale, so the C library keeps "C" for numbers.
+    std::setlocale(LC_NUMERIC, "C");
 
     std::vector<std::string> words;
     const QStringList arguments = QApplication::arguments();

@@ -1,10 +1,12 @@
 #include "protocol/SensorDescription.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <vector>
 
 #include "platform/FixedText.h"
+#include "platform/NumberText.h"
 #include "protocol/ReplyGrammar.h"
 #include "sensors/SensorDatabase.h"
 
@@ -76,21 +78,11 @@ SensorRecord SensorDescription::ToRecord() const {
 }
 
 std::string FormatFixed(double value, int decimals) {
-    if (decimals < 0) decimals = 0;
-    if (decimals > 20) decimals = 20;
-    char text[512];
-    const auto result =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-    if (result.ec != std::errc()) return "0";
-    return std::string(text, result.ptr);
+    return DecimalText(value, std::min(decimals, 20));
 }
 
 std::string FormatExponent(double value) {
-    char text[64];
-    const auto result =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::scientific, 5);
-    if (result.ec != std::errc()) return "0.00000e+00";
-    return std::string(text, result.ptr);
+    return ScientificText(value, 5);
 }
 
 bool ParseNumber(std::string_view text, double& value) {

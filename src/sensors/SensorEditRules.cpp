@@ -1,10 +1,10 @@
 #include "sensors/SensorEditRules.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 #include "platform/FixedText.h"
+#include "platform/NumberText.h"
 #include "sensors/SensorCatalogue.h"
 
 namespace vg28 {
@@ -131,9 +131,7 @@ int SensorEditRules::ItemOfMaxOutput(double maxOutput) {
 
 std::string SensorEditRules::MaxOutputText(int item) {
     if (item == 0) return "n/a";
-    char text[32];
-    std::snprintf(text, sizeof text, "%0.1f", MaxOutputOfItem(item));
-    return text;
+    return DecimalText(MaxOutputOfItem(item), 1);
 }
 
 SensorEditRules::Enabling SensorEditRules::EnablingFor(const State& state) {

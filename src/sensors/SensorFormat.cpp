@@ -2,10 +2,10 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 
 #include "platform/FixedText.h"
 #include "platform/Locale.h"
+#include "platform/NumberText.h"
 
 namespace vg28 {
 
@@ -31,16 +31,12 @@ std::string MissingSensorCaption(int n, std::string_view id) {
 
 std::string FormatValue(double value, int precision, bool localized) {
     if (precision < 0 || precision > 5) precision = 3;
-    char buffer[400];
-    std::snprintf(buffer, sizeof buffer, "%1.*f", precision, value);
-    std::string text(buffer);
+    std::string text = DecimalText(value, precision);
     return localized ? Locale::Current().Localize(std::move(text)) : text;
 }
 
 std::string FormatCoefficient(double value) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.5e", value);
-    std::string text(buffer);
+    std::string text = ScientificText(value, 5);
     // The Windows runtime prints at least three exponent digits.
     const std::size_t e = text.find_last_of("eE");
     if (e != std::string::npos && e + 1 < text.size()) {
@@ -54,7 +50,8 @@ std::string FormatCoefficient(double value) {
 double ParseLocalized(std::string_view text) {
     std::string plain = Locale::Current().Delocalize(std::string(text));
     std::size_t start = 0;
-    while (start < plain.size() && (plain[start] == ' ' || plain[start] == '\t')) ++start;
+    while (start < plain.size() && (plain[start] == ' ' || plain[start] == '\t'))
+        ++start;
     if (start < plain.size() && plain[start] == '+') ++start;
     double value = 0.0;
     const char* first = plain.data() + start;
@@ -65,7 +62,8 @@ double ParseLocalized(std::string_view text) {
 
 double EvaluatePolynomial(const SensorRecord& record, double x) {
     double acc = 0.0;
-    for (int k = 5; k >= 0; --k) acc = acc * x + record.coefficients[k];
+    for (int k = 5; k >= 0; --k)
+        acc = acc * x + record.coefficients[k];
     return acc;
 }
 

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QLocale>
 #include <QtGlobal>
+#include <clocale>
 
 #include "SimulatorInstall.h"
 #include "platform/FixedText.h"
@@ -36,7 +37,12 @@ sim::SimNetworkConfig SimulatorFor(const std::vector<NetDevice>& devices) {
 
 }  // namespace
 
-CTerminalApp::CTerminalApp(Clock& clock) : m_clock(clock), m_core(m_operator, clock) {}
+CTerminalApp::CTerminalApp(Clock& clock) : m_clock(clock), m_core(m_operator, clock) {
+    // The QApplication made before has set the C library's locale from the environment
+    // (setlocale(LC_ALL, "")): its numbers go back to "C", so that no number of a file or of the
+    // line follows the user's decimal comma; the numbers shown go through Locale.
+    std::setlocale(LC_NUMERIC, "C");
+}
 
 CTerminalApp::~CTerminalApp() {
     ExitInstance();

@@ -21,6 +21,7 @@ class CMainFrame;
 
 class CTerminalApp {
 public:
+    // Made after the QApplication; puts the C library's number locale back to "C".
     explicit CTerminalApp(Clock& clock);
     ~CTerminalApp();
 

@@ -100,4 +100,16 @@ void RunningTerminal::Pump(int milliseconds) {
     } while (timer.elapsed() < milliseconds);
 }
 
+UserDecimalSeparator::UserDecimalSeparator(char separator) : m_saved(Locale::Current()) {
+    Locale::SetCurrent(Locale(separator, "%d.%m.%Y", "%H:%M:%S"));
+}
+
+UserDecimalSeparator::~UserDecimalSeparator() {
+    Locale::SetCurrent(m_saved);
+}
+
+std::string SeparatorName(const testing::TestParamInfo<char>& info) {
+    return info.param == ',' ? "Comma" : "Point";
+}
+
 }  // namespace vg28::test

@@ -3,6 +3,7 @@
 // desktop application started in it, and the one way of answering a modal dialog: a queued
 // step that waits for the modal widget, lets the test fill it, and clicks a button by name.
 
+#include <gtest/gtest.h>
 #include <QAbstractButton>
 #include <QApplication>
 #include <QTimer>
@@ -11,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/Locale.h"
 #include "platform/SystemClock.h"
 #include "support/TempFolder.h"
 #include "ui/CMainFrame.h"
@@ -60,5 +62,25 @@ private:
     std::unique_ptr<ui::CTerminalApp> m_app;
     bool m_started = false;
 };
+
+// The user's decimal separator of the desktop program while it lives (dates and times as a
+// Russian desktop shows them), for the view tests that run once with "." and once with ",". It
+// is made after the start, which takes the system's; the Locale before is put back at the end.
+class UserDecimalSeparator {
+public:
+    explicit UserDecimalSeparator(char separator);
+    ~UserDecimalSeparator();
+    UserDecimalSeparator(const UserDecimalSeparator&) = delete;
+    UserDecimalSeparator& operator=(const UserDecimalSeparator&) = delete;
+
+private:
+    Locale m_saved;
+};
+
+// The separators the number-showing view tests run with, named "Point" and "Comma".
+inline auto UserSeparators() {
+    return testing::Values('.', ',');
+}
+std::string SeparatorName(const testing::TestParamInfo<char>& info);
 
 }  // namespace vg28::test

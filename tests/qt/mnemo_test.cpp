@@ -72,18 +72,24 @@ TEST(ControlPanel, RowsFollowTheChannelRules) {
     }
 }
 
+// The control panel's tests that show numbers, run with the user's decimal point and comma.
+class ControlPanelNumbers : public testing::TestWithParam<char> {};
+
 // A value outside the rules shown as a number, a range end without its mark, a missing sensor
-// without its caption.
-TEST(ControlPanel, ValuesShowMarksPlaceholdersAndMissingSensors) {
+// without its caption, a number not in the user's decimal separator.
+TEST_P(ControlPanelNumbers, ValuesShowMarksPlaceholdersAndMissingSensors) {
     RunningTerminal t;
     ASSERT_TRUE(t.Started());
+    const UserDecimalSeparator separator(GetParam());
+    const bool comma = GetParam() == ',';
     MakeProject(*t.App().Core().Doc(), "Demo", {{0, "TA 1"}, {2, "T 9"}, {8, "KWS/R PAR"}},
                 {"2026-12-07 10:00:00;S1;60;S3;4.25;S9;300"});
     SetMode(t, 1);
     QTableWidget* values = Panel(t).ValuesList();
     ASSERT_EQ(values->rowCount(), 4 + 1);  // time, S1, S3, S9, and the "KWS" status row
+    EXPECT_EQ(values->item(0, 1)->text(), QStringLiteral("07.12.2026  10:00"));
     EXPECT_EQ(values->item(1, 1)->text(),
-              QStringLiteral("*60.0").replace('.', QLocale::system().decimalPoint()));
+              comma ? QStringLiteral("*60,0") : QStringLiteral("*60.0"));
     EXPECT_EQ(values->item(2, 0)->text(), QStringLiteral("S3 (T 9)"));
     EXPECT_EQ(values->item(2, 2)->text(), QString());
     EXPECT_FALSE(values->item(2, 1)->text().isEmpty());
@@ -92,6 +98,8 @@ TEST(ControlPanel, ValuesShowMarksPlaceholdersAndMissingSensors) {
     EXPECT_EQ(values->item(4, 0)->text(), QStringLiteral("KWS"));
     EXPECT_EQ(values->item(4, 1)->text(), QStringLiteral("Отсутствует"));
 }
+
+INSTANTIATE_TEST_SUITE_P(Separators, ControlPanelNumbers, UserSeparators(), SeparatorName);
 
 // Status rows in the current-readings mode, or a healthy module reported as a fault.
 TEST(ControlPanel, StatusRowsOnlyForTheLastRecordAndOnlyWhenSomethingIsWrong) {

@@ -28,8 +28,6 @@ namespace vg28::test {
 namespace {
 
 using W = SyncWorker;
-constexpr int kAllButtons = W::kButtonInstrument | W::kButtonPc | W::kButtonDetails |
-                            W::kButtonInstrumentAll | W::kButtonPcAll | W::kButtonCancel;
 constexpr int kSet30 = W::kButtonInstrument | W::kButtonPc | W::kButtonInstrumentAll |
                        W::kButtonPcAll | W::kButtonCancel;
 const QString kSummary = QStringLiteral("Проекты отличаются.\nИспользовать данные из...");

@@ -89,10 +89,16 @@ TEST(RecordTable, ColumnChoiceFormsTheCustomSet) {
     EXPECT_EQ(UnansweredModals(), 0);
 }
 
-// The table reacting to live-state hints, or ignoring record hints.
-TEST(RecordTable, RecordHintsUpdateTheRowCount) {
+// The record table's tests that show numbers, run with the user's decimal point and comma.
+class RecordTableNumbers : public testing::TestWithParam<char> {};
+
+// The table reacting to live-state hints, ignoring record hints, or showing a number without the
+// user's decimal separator.
+TEST_P(RecordTableNumbers, RecordHintsUpdateTheRowCount) {
     RunningTerminal t;
     ASSERT_TRUE(t.Started());
+    const UserDecimalSeparator separator(GetParam());
+    const bool comma = GetParam() == ',';
     CProjectDoc& doc = *t.App().Core().Doc();
     MakeProject(doc, "Demo", {{0, "TA 1"}}, {"2026-12-07 10:00:00;S1;21"});
     ui::CTableView& table = Table(t);
@@ -104,7 +110,8 @@ TEST(RecordTable, RecordHintsUpdateTheRowCount) {
     doc.UpdateAllViews(kHintRecords);
     EXPECT_EQ(table.model()->rowCount(), 2);
     EXPECT_EQ(table.model()->index(1, 1).data().toString(),
-              QStringLiteral("22.0").replace('.', QLocale::system().decimalPoint()));
+              comma ? QStringLiteral("22,0") : QStringLiteral("22.0"));
+    EXPECT_EQ(table.model()->index(0, 0).data().toString(), QStringLiteral("07.12.2026  10:00"));
     const QColor time = table.model()->index(0, 0).data(Qt::BackgroundRole).value<QColor>();
     const QColor input = table.model()->index(0, 1).data(Qt::BackgroundRole).value<QColor>();
     EXPECT_EQ(time, QColor(240, 240, 240));
@@ -191,10 +198,13 @@ TEST(RecordTable, WidthsAreKeptPerDataIndex) {
     }
 }
 
-// The export not writing the shown columns, or writing where the dialog was not pointed.
-TEST(RecordTable, ExportWritesThroughTheSaveDialog) {
+// The export not writing the shown columns, writing where the dialog was not pointed, or not in
+// the user's decimal separator.
+TEST_P(RecordTableNumbers, ExportWritesThroughTheSaveDialog) {
     RunningTerminal t;
     ASSERT_TRUE(t.Started());
+    const UserDecimalSeparator separator(GetParam());
+    const bool comma = GetParam() == ',';
     MakeProject(*t.App().Core().Doc(), "Demo", {{0, "TA 1"}},
                 {"2026-12-07 10:00:00;S1;60", "2026-12-07 10:10:00;S1;20"});
     Table(t);
@@ -213,7 +223,8 @@ TEST(RecordTable, ExportWritesThroughTheSaveDialog) {
     EXPECT_EQ(written.substr(0, written.find('\r')).rfind(std::string("\xc2\xf0\xe5\xec\xff;"), 0),
               0u)
         << written;  // "Время;" in CP1251
-    EXPECT_NE(written.find(";*60"), std::string::npos) << written;
+    EXPECT_NE(written.find(comma ? ";*60,0\r\n" : ";*60.0\r\n"), std::string::npos) << written;
+    EXPECT_NE(written.find(comma ? ";20,0\r\n" : ";20.0\r\n"), std::string::npos) << written;
     EXPECT_EQ(UnansweredModals(), 0);
 }
 
@@ -237,6 +248,8 @@ TEST(RecordTable, ExportProposesTheProjectName) {
     EXPECT_TRUE(t.Folder().Folder().Exists("Теплица.csv"));
     EXPECT_EQ(UnansweredModals(), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Separators, RecordTableNumbers, UserSeparators(), SeparatorName);
 
 // A stored graph type outside 0/1 selecting nothing, or the description not following.
 TEST(RecordTable, GraphTypeDialogSelectsByTypeModuloTwo) {
