@@ -84,6 +84,11 @@ TEST_F(ToolTest, ExitStatusTellsWhatFailed) {
         {"duplicate name", "project new p1", 1, "уже существует"},
         {"delete missing", "project delete nothere", 1, "No project"},
         {"bad project name", "project new ../evil", 1, "Недопустимое имя проекта!"},
+        // Commands that open an existing project by name once ended with status 255 and no word.
+        {"bad name to set", "project set ../evil period=60", 1, "Недопустимое имя проекта!"},
+        {"bad name to add to", "project add-record ../evil '2011-01-18 10:00:00;S1;1'", 1,
+         "Недопустимое имя проекта!"},
+        {"bad name to sync", "sync ../evil --port /nonexistent", 1, "Недопустимое имя проекта!"},
     };
     for (const Case& c : cases) {
         const ToolRun run = Tool(c.arguments);

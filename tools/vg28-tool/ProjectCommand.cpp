@@ -122,7 +122,7 @@ int AddRecord(ToolContext& context, const std::string& name, const std::string& 
     if (!context.LoadSensors()) return 1;
     CProjectDoc& doc = context.Doc();
     ProjectLibrary library(doc, context.Op());
-    const int code = library.OpenProject(name);
+    const int code = context.OpenProject(name);
     if (code != 0) return code;
     const long long before = FileSize(doc.PathName());
     int added = 0;
@@ -147,7 +147,7 @@ int AddRecord(ToolContext& context, const std::string& name, const std::string& 
 int Set(ToolContext& context, const std::string& name, const std::vector<std::string>& items) {
     CProjectDoc& doc = context.Doc();
     ProjectLibrary library(doc, context.Op());
-    const int code = library.OpenProject(name);
+    const int code = context.OpenProject(name);
     if (code != 0) return code;
     for (const std::string& item : items) {
         const std::size_t equals = item.find('=');

@@ -33,8 +33,7 @@ int RunRecord(ToolContext& context) {
     CProjectDoc& doc = context.Doc();
     if (const auto project = context.Options().Value("--project")) {
         if (!context.LoadSensors()) return 1;
-        ProjectLibrary library(doc, context.Op());
-        const int code = library.OpenProject(*project);
+        const int code = context.OpenProject(*project);
         if (code != 0) return code;
     }
 

@@ -63,7 +63,7 @@ int RunSync(ToolContext& context) {
     ConsoleOperator& op = context.Op();
     const std::string& name = words[1];
     if (name != "-") {
-        const int code = ProjectLibrary(doc, op).OpenProject(name);
+        const int code = context.OpenProject(name);
         if (code != 0) return code;
     }
 

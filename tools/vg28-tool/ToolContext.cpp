@@ -7,6 +7,7 @@
 #include "platform/Locale.h"
 #include "platform/ProgramFolder.h"
 #include "platform/TextCase.h"
+#include "project/ProjectLibrary.h"
 
 namespace vg28::tool {
 
@@ -49,6 +50,16 @@ bool ToolContext::LoadSensors() {
     m_operator.Tell(ids::kSensorDatabaseMissing,
                     std::string(StringTable::Get(ids::kSensorDatabaseMissing)), MessageIcon::Stop);
     return false;
+}
+
+int ToolContext::OpenProject(const std::string& name) {
+    if (!ProjectLibrary::IsValidProjectName(name)) {
+        m_operator.Tell(ProjectLibrary::kInvalidNameStringId,
+                        std::string(StringTable::Get(ProjectLibrary::kInvalidNameStringId)),
+                        MessageIcon::Stop);
+        return kFileCannotOpen;
+    }
+    return ProjectLibrary(*m_doc, m_operator).OpenProject(name);
 }
 
 std::string ToolContext::ProjectPath(const std::string& nameOrFile) const {

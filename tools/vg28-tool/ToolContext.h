@@ -30,6 +30,10 @@ public:
     const ToolOptions& Options() const { return *m_options; }
     bool Json() const { return m_options->Has("--json"); }
 
+    // Opens the named project into the document. A name that cannot be a project name is told
+    // as such (the library refuses it without a word) and gives 1, as an unopened file does.
+    int OpenProject(const std::string& name);
+
     // The path of a project given as a name or as a .phj file path (any letter case).
     std::string ProjectPath(const std::string& nameOrFile) const;
 
