@@ -137,7 +137,10 @@ bool ProjectLibrary::IsValidProjectName(std::string_view name) {
     for (const char c : TextCodec::Utf8ToCp1251(name)) {
         const char32_t code = TextCodec::CodePointOf(static_cast<unsigned char>(c));
         const bool control = code < 0x20 || (code >= 0x7F && code <= 0x9F);  // C0, DEL, C1
-        if (control || c == '/' || c == '\\' || c == ':') return false;
+        // Characters no Windows file name may hold; '"' would also end the quoted name of the
+        // instrument's project request early.
+        if (control || std::string_view("/\\:\"<>|?*").find(c) != std::string_view::npos)
+            return false;
     }
     return true;
 }

@@ -107,11 +107,14 @@ TEST(ProjectLibrary, NewProjectRefusesTakenNamesAndInheritsTheTemplate) {
 
 // Guards against names that escape the program folder or cannot be file names.
 TEST(ProjectLibrary, InvalidNamesAreRefused) {
-    const std::vector<std::string> invalid = {"",          ".",
-                                              "..",        "../x",
-                                              "a/b",       "a\\b",
-                                              "c:x",       std::string("a\0b", 3),
-                                              "tab\there", std::string(249, 'n')};
+    const std::vector<std::string> invalid = {"",           ".",
+                                              "..",         "../x",
+                                              "a/b",        "a\\b",
+                                              "c:x",        std::string("a\0b", 3),
+                                              "tab\there",  std::string(249, 'n'),
+                                              "say \"hi\"", "a<b",
+                                              "a>b",        "a|b",
+                                              "what?",      "a*"};
     for (const std::string& name : invalid) {
         SCOPED_TRACE(name);
         LibraryFixture f;
