@@ -24,7 +24,6 @@
 #include <QTimeZone>
 #include <QToolBar>
 #include <QValueAxis>
-#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 #include <cmath>
 #include <span>
@@ -45,7 +44,6 @@ constexpr int kAxesWidth = 200;
 constexpr double kMinValueTicks = 2.0;
 constexpr double kMaxValueTicks = 20.0;
 constexpr int kMaxLabelDecimals = 8;
-constexpr int kFileSettleMs = 500;
 constexpr int kFadedAlpha = 70;
 constexpr int kKeptIssuesShown = 1;
 
@@ -56,12 +54,6 @@ QColor ColourOf(std::uint32_t colorRef) {
 
 QString Utf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-char DecimalSeparator() {
-    const QString point = QLocale().decimalPoint();
-    if (point.size() == 1 && point.at(0).unicode() < 0x80) return point.at(0).toLatin1();
-    return ',';
 }
 
 // A step of 1, 2 or 5 times a power of ten giving about five ticks over range.
@@ -128,7 +120,7 @@ QString ErrorText(const ReadResult& result, const QString& path) {
 
 }  // namespace
 
-PlotWindow::PlotWindow(QWidget* parent) : QMainWindow(parent), m_reader(DecimalSeparator()) {
+PlotWindow::PlotWindow(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("plotWindow"));
     setWindowTitle(QStringLiteral("plotvane"));
     // 1100×650 where the screen allows, never larger than the screen's free area.
@@ -186,24 +178,21 @@ PlotWindow::PlotWindow(QWidget* parent) : QMainWindow(parent), m_reader(DecimalS
     m_redraw.setSingleShot(true);
     m_redraw.setInterval(0);
     connect(&m_redraw, &QTimer::timeout, this, &PlotWindow::RedrawNow);
-    connect(&m_reading, &QFutureWatcher<std::shared_ptr<ReadResult>>::finished, this,
-            &PlotWindow::ReadDone);
     connect(m_view, &PlotChartView::PointerMoved, this, &PlotWindow::ShowReadoutAt);
     connect(m_view, &PlotChartView::PointerLeft, this, &PlotWindow::HideReadout);
     connect(m_view, &PlotChartView::ResetRequested, this, &PlotWindow::ResetZoom);
 
-    m_fileSettle.setSingleShot(true);
-    m_fileSettle.setInterval(kFileSettleMs);
-    connect(&m_fileSettle, &QTimer::timeout, this, &PlotWindow::CheckScriptChanged);
-    connect(&m_fileWatcher, &QFileSystemWatcher::fileChanged, this,
-            [this] { m_fileSettle.start(); });
-    connect(&m_fileWatcher, &QFileSystemWatcher::directoryChanged, this,
-            [this] { m_fileSettle.start(); });
+    connect(&m_loader, &ScriptLoader::ReadStarted, this, [this](const QString& path) {
+        statusBar()->showMessage(tr("Чтение %1...").arg(QFileInfo(path).fileName()));
+    });
+    connect(&m_loader, &ScriptLoader::ReadFinished, this,
+            [this](const std::shared_ptr<ReadResult>& result) {
+                statusBar()->clearMessage();
+                Show(std::move(*result));
+            });
 }
 
-PlotWindow::~PlotWindow() {
-    m_reading.waitForFinished();
-}
+PlotWindow::~PlotWindow() = default;
 
 void PlotWindow::UseScriptTime() {
     qputenv("TZ", "UTC");
@@ -211,58 +200,29 @@ void PlotWindow::UseScriptTime() {
 }
 
 void PlotWindow::OpenScript(const QString& path) {
-    m_path = path;
-    m_keepView = false;
     m_hiddenById.clear();
-    WatchScript();
-    StartRead();
+    m_loader.Open(path);
 }
 
 void PlotWindow::Reload() {
-    if (m_path.isEmpty()) return;
-    m_keepView = true;
-    StartRead();
+    m_loader.Reload();
 }
 
 void PlotWindow::SetWatchFile(bool watch) {
-    m_watchFile = watch;
-    WatchScript();
-}
-
-void PlotWindow::StartRead() {
-    if (m_reading.isRunning()) {
-        m_readAgain = true;
-        return;
-    }
-    m_loadedStamp = FileStamp();
-    const std::string path = QFile::encodeName(m_path).toStdString();
-    const GraphScriptReader reader = m_reader;
-    statusBar()->showMessage(tr("Чтение %1...").arg(QFileInfo(m_path).fileName()));
-    m_reading.setFuture(QtConcurrent::run(
-        [reader, path] { return std::make_shared<ReadResult>(reader.ReadFile(path)); }));
-}
-
-void PlotWindow::ReadDone() {
-    const std::shared_ptr<ReadResult> result = m_reading.result();
-    if (m_readAgain) {
-        m_readAgain = false;
-        StartRead();
-        return;
-    }
-    statusBar()->clearMessage();
-    Show(std::move(*result));
+    m_loader.SetWatchFile(watch);
 }
 
 void PlotWindow::Show(ReadResult&& result) {
-    const QString file = QFileInfo(m_path).fileName();
+    const QString& path = m_loader.Path();
+    const QString file = QFileInfo(path).fileName();
     if (!result.Ok()) {
         setWindowTitle(QStringLiteral("plotvane - %1").arg(file));
-        ShowMessage(ErrorText(result, m_path));
+        ShowMessage(ErrorText(result, path));
         emit ScriptShown(false);
         return;
     }
     // A reload keeps what the operator chose to look at.
-    const bool keepView = m_keepView && m_zoomed && m_chart;
+    const bool keepView = m_loader.KeepsView() && m_zoomed && m_chart;
     const QPointF keptTime = keepView ? TimeRange() : QPointF();
     QHash<int, QPointF> keptValues;
     if (keepView) {
@@ -730,8 +690,9 @@ bool PlotWindow::ExportSvg(const QString& path) {
 
 void PlotWindow::ExportWithDialog(bool svg) {
     const QString suffix = svg ? QStringLiteral("svg") : QStringLiteral("png");
-    const QFileInfo script(m_path);
-    const QString proposal = m_path.isEmpty()
+    const QString& shown = m_loader.Path();
+    const QFileInfo script(shown);
+    const QString proposal = shown.isEmpty()
                                  ? QStringLiteral("chart.%1").arg(suffix)
                                  : script.absolutePath() + QLatin1Char('/') +
                                        script.completeBaseName() + QLatin1Char('.') + suffix;
@@ -745,37 +706,9 @@ void PlotWindow::ExportWithDialog(bool svg) {
 
 void PlotWindow::OpenWithDialog() {
     const QString path = QFileDialog::getOpenFileName(
-        this, tr("Открыть файл графиков"), QFileInfo(m_path).absolutePath(),
+        this, tr("Открыть файл графиков"), QFileInfo(m_loader.Path()).absolutePath(),
         tr("Файлы графиков (*-ag.xml);;Файлы XML (*.xml);;Все файлы (*)"));
     if (!path.isEmpty()) OpenScript(path);
-}
-
-void PlotWindow::WatchScript() {
-    if (!m_fileWatcher.files().isEmpty()) m_fileWatcher.removePaths(m_fileWatcher.files());
-    if (!m_fileWatcher.directories().isEmpty())
-        m_fileWatcher.removePaths(m_fileWatcher.directories());
-    if (!m_watchFile || m_path.isEmpty()) return;
-    const QFileInfo info(m_path);
-    // The folder too: a script replaced by renaming is a new file the old watch does not see.
-    m_fileWatcher.addPath(info.absolutePath());
-    if (info.exists()) m_fileWatcher.addPath(info.absoluteFilePath());
-}
-
-QString PlotWindow::FileStamp() const {
-    const QFileInfo info(m_path);
-    if (!info.exists()) return QString();
-    return QStringLiteral("%1/%2").arg(info.lastModified().toMSecsSinceEpoch()).arg(info.size());
-}
-
-// Reloads only when the script itself changed: its folder also holds the project file and
-// the log, which change all the time.
-void PlotWindow::CheckScriptChanged() {
-    if (!m_watchFile || m_path.isEmpty()) return;
-    const QFileInfo info(m_path);
-    if (info.exists() && !m_fileWatcher.files().contains(info.absoluteFilePath()))
-        m_fileWatcher.addPath(info.absoluteFilePath());
-    const QString stamp = FileStamp();
-    if (!stamp.isEmpty() && stamp != m_loadedStamp) Reload();
 }
 
 }  // namespace vg28::plotvane

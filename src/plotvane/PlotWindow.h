@@ -6,8 +6,6 @@
 // from the points its pixels can show, so that millions of points stay responsive. A script
 // that cannot be read is reported in the window itself, never by a crash.
 
-#include <QFileSystemWatcher>
-#include <QFutureWatcher>
 #include <QHash>
 #include <QLabel>
 #include <QList>
@@ -19,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+#include "plotvane/ScriptLoader.h"
 #include "plotvane/core/GraphScriptReader.h"
 #include "plotvane/core/PlotScript.h"
 
@@ -54,7 +53,7 @@ public:
     // Reloads whenever the script file is rewritten (on by default).
     void SetWatchFile(bool watch);
 
-    const QString& ScriptPath() const { return m_path; }
+    const QString& ScriptPath() const { return m_loader.Path(); }
     const PlotScript& Script() const { return m_script; }
     bool IsShowingChart() const;
     QString MessageText() const;
@@ -98,8 +97,6 @@ private:
         double maximum;
     };
 
-    void StartRead();
-    void ReadDone();
     void Show(ReadResult&& result);
     void ShowMessage(const QString& text);
     void BuildChart();
@@ -114,19 +111,9 @@ private:
     void OnRangeChanged();
     void ExportWithDialog(bool svg);
     void OpenWithDialog();
-    void WatchScript();
-    void CheckScriptChanged();
-    QString FileStamp() const;
 
-    QString m_path;
-    GraphScriptReader m_reader;
+    ScriptLoader m_loader;
     PlotScript m_script;
-    QFutureWatcher<std::shared_ptr<ReadResult>> m_reading;
-    bool m_readAgain = false;
-    bool m_keepView = false;
-    QFileSystemWatcher m_fileWatcher;
-    QTimer m_fileSettle;
-    bool m_watchFile = true;
 
     QStackedWidget* m_pages = nullptr;
     PlotChartView* m_view = nullptr;
@@ -142,7 +129,6 @@ private:
     std::vector<QAction*> m_groupActions;
     QGraphicsLineItem* m_cursorLine = nullptr;
     QString m_readoutPlain;
-    QString m_loadedStamp;  // modification time and size when last read
 
     AxisRange m_fullTime{0.0, 1.0};  // seconds
     int m_fullTimeTicks = 2;
