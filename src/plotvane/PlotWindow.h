@@ -35,6 +35,7 @@ QT_END_NAMESPACE
 namespace vg28::plotvane {
 
 class PlotChartView;
+class ScriptChart;
 
 class PlotWindow : public QMainWindow {
     Q_OBJECT
@@ -54,7 +55,7 @@ public:
     void SetWatchFile(bool watch);
 
     const QString& ScriptPath() const { return m_loader.Path(); }
-    const PlotScript& Script() const { return m_script; }
+    const PlotScript& Script() const;
     bool IsShowingChart() const;
     QString MessageText() const;
     QString NotesText() const;
@@ -68,7 +69,7 @@ public:
     // Points handed to the chart for a sensor after decimation.
     int DrawnPointCount(int index) const;
 
-    QChart* Chart() const { return m_chart; }
+    QChart* Chart() const;
     PlotChartView* ChartView() const { return m_view; }
     // The visible time range in script seconds, and a value axis's range.
     QPointF TimeRange() const;
@@ -92,18 +93,11 @@ signals:
     void ScriptShown(bool ok);
 
 private:
-    struct AxisRange {
-        double minimum;
-        double maximum;
-    };
-
     void Show(ReadResult&& result);
     void ShowMessage(const QString& text);
-    void BuildChart();
+    void BuildChart(PlotScript&& script);
     void BuildGroups();
-    void ApplyInitialRanges();
     void ScheduleRedraw();
-    void UpdateTicks();
     void UpdateMarker(int index);
     void UpdateAxisVisibility();
     void UpdateGroupActions();
@@ -113,7 +107,6 @@ private:
     void OpenWithDialog();
 
     ScriptLoader m_loader;
-    PlotScript m_script;
 
     QStackedWidget* m_pages = nullptr;
     PlotChartView* m_view = nullptr;
@@ -121,18 +114,11 @@ private:
     QLabel* m_notes = nullptr;
     QLabel* m_readout = nullptr;
     QToolBar* m_groupBar = nullptr;
-    QChart* m_chart = nullptr;
-    QDateTimeAxis* m_timeAxis = nullptr;
-    std::vector<QValueAxis*> m_valueAxes;  // by position of the script's axes
-    std::vector<QLineSeries*> m_series;    // by position of the script's sensors
-    std::vector<int> m_sensorAxis;         // sensor position -> axis position
+    std::unique_ptr<ScriptChart> m_chart;
     std::vector<QAction*> m_groupActions;
     QGraphicsLineItem* m_cursorLine = nullptr;
     QString m_readoutPlain;
 
-    AxisRange m_fullTime{0.0, 1.0};  // seconds
-    int m_fullTimeTicks = 2;
-    std::vector<AxisRange> m_fullValues;
     bool m_zoomed = false;
     bool m_settingRanges = false;
     QTimer m_redraw;
