@@ -28,6 +28,7 @@
 #include <cmath>
 #include <span>
 
+#include "plotvane/CursorReadout.h"
 #include "plotvane/PlotChartView.h"
 #include "plotvane/ScriptChart.h"
 #include "plotvane/ScriptToQt.h"
@@ -96,13 +97,7 @@ PlotWindow::PlotWindow(QWidget* parent) : QMainWindow(parent) {
     setCentralWidget(m_pages);
     m_chart = std::make_unique<ScriptChart>(m_view);
 
-    m_readout = new QLabel(m_view);
-    m_readout->setObjectName(QStringLiteral("readout"));
-    m_readout->setTextFormat(Qt::RichText);
-    m_readout->setAttribute(Qt::WA_TransparentForMouseEvents);
-    m_readout->setStyleSheet(QStringLiteral(
-        "QLabel { background: rgba(255,255,255,225); border: 1px solid #999; padding: 4px; }"));
-    m_readout->hide();
+    m_readout = std::make_unique<CursorReadout>(*m_chart, m_view);
 
     m_notes = new QLabel(this);
     m_notes->setObjectName(QStringLiteral("notes"));
@@ -255,11 +250,8 @@ QChart* PlotWindow::Chart() const {
 void PlotWindow::BuildChart(PlotScript&& script) {
     HideReadout();
     m_chart->Build(std::move(script));
+    m_readout->AddCursorLine();
     QChart* chart = m_chart->Chart();
-    m_cursorLine = new QGraphicsLineItem(chart);
-    m_cursorLine->setPen(QPen(QColor(90, 90, 90), 1, Qt::DashLine));
-    m_cursorLine->setZValue(1000);
-    m_cursorLine->hide();
 
     const PlotScript& shown = m_chart->Script();
     const std::vector<QLineSeries*>& lines = m_chart->Lines();
@@ -425,58 +417,19 @@ void PlotWindow::UpdateGroupActions() {
 }
 
 void PlotWindow::ShowReadoutAt(QPointF scenePos) {
-    if (!m_chart->IsBuilt() || m_chart->Lines().empty() || !IsShowingChart() ||
-        !m_chart->Chart()->plotArea().contains(scenePos)) {
+    if (!IsShowingChart()) {
         HideReadout();
         return;
     }
-    const double time = m_chart->TimeAt(scenePos);
-    const QLocale locale;
-    const QString when = QDateTime::fromSecsSinceEpoch(std::llround(time), QTimeZone::utc())
-                             .toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"));
-    QStringList rich{QStringLiteral("<b>%1</b>").arg(when)};
-    QStringList plain{when};
-    for (std::size_t i = 0; i < m_chart->Lines().size(); ++i) {
-        if (!m_chart->Lines()[i]->isVisible()) continue;
-        const ScriptSensor& sensor = m_chart->Script().sensors[i];
-        QString value = QStringLiteral("\u2014");
-        if (!sensor.times.empty() && time >= sensor.times.front() && time <= sensor.times.back()) {
-            const std::size_t at = PointDecimator::Nearest(sensor.times, time);
-            value = locale.toString(sensor.values[at], 'f', sensor.precision);
-        }
-        const QString name = Utf8(sensor.name);
-        plain << QStringLiteral("%1: %2").arg(name, value);
-        rich << QStringLiteral("<span style=\"color:%1\">&#9632;</span> %2: <b>%3</b>")
-                    .arg(ColourOf(sensor.colour).name(), name.toHtmlEscaped(), value);
-    }
-    m_readoutPlain = plain.join(QLatin1Char('\n'));
-    m_readout->setText(rich.join(QStringLiteral("<br>")));
-    m_readout->adjustSize();
-
-    const QPointF local = m_chart->Chart()->mapFromScene(scenePos);
-    const QRectF area = m_chart->Chart()->plotArea();
-    m_cursorLine->setLine(local.x(), area.top(), local.x(), area.bottom());
-    m_cursorLine->show();
-
-    const QPoint at = m_view->mapFromScene(scenePos);
-    QPoint place = at + QPoint(16, 16);
-    if (place.x() + m_readout->width() > m_view->width())
-        place.rx() = at.x() - 16 - m_readout->width();
-    if (place.y() + m_readout->height() > m_view->height())
-        place.ry() = std::max(0, m_view->height() - m_readout->height());
-    m_readout->move(std::max(0, place.x()), place.y());
-    m_readout->show();
-    m_readout->raise();
+    m_readout->ShowAt(scenePos);
 }
 
 void PlotWindow::HideReadout() {
-    m_readoutPlain.clear();
-    if (m_readout) m_readout->hide();
-    if (m_cursorLine) m_cursorLine->hide();
+    m_readout->Hide();
 }
 
 QString PlotWindow::ReadoutText() const {
-    return m_readoutPlain;
+    return m_readout->Text();
 }
 
 QPointF PlotWindow::ScenePosition(int index, double time, double value) const {

@@ -34,6 +34,7 @@ QT_END_NAMESPACE
 
 namespace vg28::plotvane {
 
+class CursorReadout;
 class PlotChartView;
 class ScriptChart;
 
@@ -112,12 +113,10 @@ private:
     PlotChartView* m_view = nullptr;
     QLabel* m_message = nullptr;
     QLabel* m_notes = nullptr;
-    QLabel* m_readout = nullptr;
     QToolBar* m_groupBar = nullptr;
     std::unique_ptr<ScriptChart> m_chart;
+    std::unique_ptr<CursorReadout> m_readout;
     std::vector<QAction*> m_groupActions;
-    QGraphicsLineItem* m_cursorLine = nullptr;
-    QString m_readoutPlain;
 
     bool m_zoomed = false;
     bool m_settingRanges = false;
