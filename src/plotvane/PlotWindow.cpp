@@ -32,13 +32,13 @@
 #include "plotvane/PlotChartView.h"
 #include "plotvane/ScriptChart.h"
 #include "plotvane/ScriptToQt.h"
+#include "plotvane/SensorVisibility.h"
 #include "plotvane/core/PointDecimator.h"
 
 namespace vg28::plotvane {
 
 namespace {
 
-constexpr int kFadedAlpha = 70;
 constexpr int kKeptIssuesShown = 1;
 
 QString IssueText(const ScriptIssue& issue) {
@@ -123,6 +123,8 @@ PlotWindow::PlotWindow(QWidget* parent) : QMainWindow(parent) {
 
     m_groupBar = addToolBar(tr("Группы"));
     m_groupBar->setObjectName(QStringLiteral("groupBar"));
+    m_visibility = std::make_unique<SensorVisibility>(*m_chart, m_groupBar);
+    connect(m_visibility.get(), &SensorVisibility::Changed, this, &PlotWindow::HideReadout);
 
     m_redraw.setSingleShot(true);
     m_redraw.setInterval(0);
@@ -149,7 +151,7 @@ void PlotWindow::UseScriptTime() {
 }
 
 void PlotWindow::OpenScript(const QString& path) {
-    m_hiddenById.clear();
+    m_visibility->ForgetChoices();
     m_loader.Open(path);
 }
 
@@ -182,7 +184,7 @@ void PlotWindow::Show(ReadResult&& result) {
 
     setWindowTitle(QStringLiteral("plotvane - %1 (%2)").arg(file, Utf8(result.script.description)));
     BuildChart(std::move(result.script));
-    BuildGroups();
+    m_visibility->BuildGroupButtons();
     m_chart->MeasureFullRanges(width());
     ResetZoom();
     if (keepView) {
@@ -251,51 +253,12 @@ void PlotWindow::BuildChart(PlotScript&& script) {
     HideReadout();
     m_chart->Build(std::move(script));
     m_readout->AddCursorLine();
-    QChart* chart = m_chart->Chart();
-
-    const PlotScript& shown = m_chart->Script();
-    const std::vector<QLineSeries*>& lines = m_chart->Lines();
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const ScriptSensor& sensor = shown.sensors[i];
-        bool hidden = sensor.hidden;
-        for (const ScriptGroup& group : shown.groups) {
-            if (group.hidden &&
-                std::count(group.sensorIds.begin(), group.sensorIds.end(), sensor.id))
-                hidden = true;
-        }
-        hidden = m_hiddenById.value(sensor.id, hidden);
-        lines[i]->setVisible(!hidden);
-        const int index = static_cast<int>(i);
-        for (QLegendMarker* marker : chart->legend()->markers(lines[i])) {
-            connect(marker, &QLegendMarker::clicked, this,
-                    [this, index] { SetSensorVisible(index, !IsSensorVisible(index)); });
-        }
-        UpdateMarker(index);
-    }
-    UpdateAxisVisibility();
+    m_visibility->ApplyToChart();
 
     connect(m_chart->TimeAxis(), &QDateTimeAxis::rangeChanged, this, &PlotWindow::OnRangeChanged);
     for (QValueAxis* axis : m_chart->ValueAxes())
         connect(axis, &QValueAxis::rangeChanged, this, &PlotWindow::OnRangeChanged);
-    connect(chart, &QChart::plotAreaChanged, this, &PlotWindow::ScheduleRedraw);
-}
-
-void PlotWindow::BuildGroups() {
-    m_groupBar->clear();
-    m_groupActions.clear();
-    const std::vector<ScriptGroup>& groups = m_chart->Script().groups;
-    if (!groups.empty()) m_groupBar->addWidget(new QLabel(tr("Группы: "), m_groupBar));
-    for (std::size_t g = 0; g < groups.size(); ++g) {
-        const ScriptGroup& group = groups[g];
-        QAction* action = m_groupBar->addAction(Utf8(group.name));
-        action->setObjectName(QStringLiteral("group-%1").arg(group.id));
-        action->setCheckable(true);
-        const int index = static_cast<int>(g);
-        connect(action, &QAction::toggled, this,
-                [this, index](bool checked) { SetGroupVisible(index, checked); });
-        m_groupActions.push_back(action);
-    }
-    UpdateGroupActions();
+    connect(m_chart->Chart(), &QChart::plotAreaChanged, this, &PlotWindow::ScheduleRedraw);
 }
 
 void PlotWindow::ResetZoom() {
@@ -331,34 +294,19 @@ QPointF PlotWindow::ValueRange(int axisIndex) const {
 }
 
 bool PlotWindow::IsSensorVisible(int index) const {
-    return index >= 0 && index < static_cast<int>(m_chart->Lines().size()) &&
-           m_chart->Lines()[static_cast<std::size_t>(index)]->isVisible();
+    return m_visibility->IsVisible(index);
 }
 
 void PlotWindow::SetSensorVisible(int index, bool visible) {
-    if (index < 0 || index >= static_cast<int>(m_chart->Lines().size())) return;
-    m_chart->Lines()[static_cast<std::size_t>(index)]->setVisible(visible);
-    m_hiddenById.insert(m_chart->Script().sensors[static_cast<std::size_t>(index)].id, !visible);
-    UpdateMarker(index);
-    UpdateAxisVisibility();
-    UpdateGroupActions();
-    HideReadout();
+    m_visibility->SetVisible(index, visible);
 }
 
 void PlotWindow::SetGroupVisible(int groupIndex, bool visible) {
-    if (groupIndex < 0 || groupIndex >= static_cast<int>(m_chart->Script().groups.size())) return;
-    const ScriptGroup& group = m_chart->Script().groups[static_cast<std::size_t>(groupIndex)];
-    for (std::size_t i = 0; i < m_chart->Script().sensors.size(); ++i) {
-        const int id = m_chart->Script().sensors[i].id;
-        if (std::count(group.sensorIds.begin(), group.sensorIds.end(), id))
-            SetSensorVisible(static_cast<int>(i), visible);
-    }
-    UpdateGroupActions();
+    m_visibility->SetGroupVisible(groupIndex, visible);
 }
 
 QAction* PlotWindow::GroupAction(int groupIndex) const {
-    if (groupIndex < 0 || groupIndex >= static_cast<int>(m_groupActions.size())) return nullptr;
-    return m_groupActions[static_cast<std::size_t>(groupIndex)];
+    return m_visibility->GroupAction(groupIndex);
 }
 
 QLegendMarker* PlotWindow::LegendMarker(int index) const {
@@ -367,53 +315,6 @@ QLegendMarker* PlotWindow::LegendMarker(int index) const {
 
 int PlotWindow::DrawnPointCount(int index) const {
     return m_chart->DrawnPointCount(index);
-}
-
-// A hidden sensor keeps its legend entry, faded, so that it can be clicked back.
-void PlotWindow::UpdateMarker(int index) {
-    QLegendMarker* marker = LegendMarker(index);
-    if (!marker) return;
-    const bool visible = IsSensorVisible(index);
-    marker->setVisible(true);
-    const int alpha = visible ? 255 : kFadedAlpha;
-    QColor label = m_chart->Chart()->legend()->labelColor();
-    label.setAlpha(alpha);
-    marker->setLabelBrush(label);
-    QColor fill = ColourOf(m_chart->Script().sensors[static_cast<std::size_t>(index)].colour);
-    fill.setAlpha(alpha);
-    marker->setBrush(fill);
-    QPen pen = marker->pen();
-    QColor outline = pen.color();
-    outline.setAlpha(alpha);
-    pen.setColor(outline);
-    marker->setPen(pen);
-}
-
-void PlotWindow::UpdateAxisVisibility() {
-    for (std::size_t a = 0; a < m_chart->ValueAxes().size(); ++a) {
-        bool used = false;
-        bool shown = false;
-        for (std::size_t i = 0; i < m_chart->Lines().size(); ++i) {
-            if (m_chart->AxisOf(i) != static_cast<int>(a)) continue;
-            used = true;
-            shown = shown || m_chart->Lines()[i]->isVisible();
-        }
-        m_chart->ValueAxes()[a]->setVisible(!used || shown);
-    }
-}
-
-void PlotWindow::UpdateGroupActions() {
-    for (std::size_t g = 0; g < m_groupActions.size(); ++g) {
-        const ScriptGroup& group = m_chart->Script().groups[g];
-        bool shown = false;
-        for (std::size_t i = 0; i < m_chart->Lines().size(); ++i) {
-            if (std::count(group.sensorIds.begin(), group.sensorIds.end(),
-                           m_chart->Script().sensors[i].id))
-                shown = shown || m_chart->Lines()[i]->isVisible();
-        }
-        const QSignalBlocker blocker(m_groupActions[g]);
-        m_groupActions[g]->setChecked(shown);
-    }
 }
 
 void PlotWindow::ShowReadoutAt(QPointF scenePos) {

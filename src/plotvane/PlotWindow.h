@@ -37,6 +37,7 @@ namespace vg28::plotvane {
 class CursorReadout;
 class PlotChartView;
 class ScriptChart;
+class SensorVisibility;
 
 class PlotWindow : public QMainWindow {
     Q_OBJECT
@@ -97,11 +98,7 @@ private:
     void Show(ReadResult&& result);
     void ShowMessage(const QString& text);
     void BuildChart(PlotScript&& script);
-    void BuildGroups();
     void ScheduleRedraw();
-    void UpdateMarker(int index);
-    void UpdateAxisVisibility();
-    void UpdateGroupActions();
     void HideReadout();
     void OnRangeChanged();
     void ExportWithDialog(bool svg);
@@ -116,12 +113,11 @@ private:
     QToolBar* m_groupBar = nullptr;
     std::unique_ptr<ScriptChart> m_chart;
     std::unique_ptr<CursorReadout> m_readout;
-    std::vector<QAction*> m_groupActions;
+    std::unique_ptr<SensorVisibility> m_visibility;
 
     bool m_zoomed = false;
     bool m_settingRanges = false;
     QTimer m_redraw;
-    QHash<int, bool> m_hiddenById;  // kept across reloads
 };
 
 }  // namespace vg28::plotvane
