@@ -3,37 +3,24 @@
 #include <time.h>
 
 #include <QAction>
-#include <QApplication>
-#include <QChart>
-#include <QDateTime>
-#include <QDateTimeAxis>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QGraphicsLineItem>
 #include <QGuiApplication>
-#include <QLegend>
-#include <QLegendMarker>
-#include <QLineSeries>
-#include <QLocale>
 #include <QMessageBox>
 #include <QPainter>
-#include <QPen>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStringList>
 #include <QSvgGenerator>
-#include <QTimeZone>
 #include <QToolBar>
-#include <QValueAxis>
-#include <algorithm>
-#include <cmath>
-#include <span>
 
+#include "plotvane/ChartZoom.h"
 #include "plotvane/CursorReadout.h"
 #include "plotvane/PlotChartView.h"
 #include "plotvane/ScriptChart.h"
 #include "plotvane/ScriptToQt.h"
 #include "plotvane/SensorVisibility.h"
-#include "plotvane/core/PointDecimator.h"
 
 namespace vg28::plotvane {
 
@@ -96,7 +83,6 @@ PlotWindow::PlotWindow(QWidget* parent) : QMainWindow(parent) {
     m_pages->setCurrentWidget(m_message);
     setCentralWidget(m_pages);
     m_chart = std::make_unique<ScriptChart>(m_view);
-
     m_readout = std::make_unique<CursorReadout>(*m_chart, m_view);
 
     m_notes = new QLabel(this);
@@ -126,9 +112,8 @@ PlotWindow::PlotWindow(QWidget* parent) : QMainWindow(parent) {
     m_visibility = std::make_unique<SensorVisibility>(*m_chart, m_groupBar);
     connect(m_visibility.get(), &SensorVisibility::Changed, this, &PlotWindow::HideReadout);
 
-    m_redraw.setSingleShot(true);
-    m_redraw.setInterval(0);
-    connect(&m_redraw, &QTimer::timeout, this, &PlotWindow::RedrawNow);
+    m_zoom = std::make_unique<ChartZoom>(*m_chart);
+    connect(m_zoom.get(), &ChartZoom::RangeChanged, this, &PlotWindow::HideReadout);
     connect(m_view, &PlotChartView::PointerMoved, this, &PlotWindow::ShowReadoutAt);
     connect(m_view, &PlotChartView::PointerLeft, this, &PlotWindow::HideReadout);
     connect(m_view, &PlotChartView::ResetRequested, this, &PlotWindow::ResetZoom);
@@ -143,7 +128,11 @@ PlotWindow::PlotWindow(QWidget* parent) : QMainWindow(parent) {
             });
 }
 
-PlotWindow::~PlotWindow() = default;
+// The base class deletes the view after the members are gone: what the view still tells while
+// it goes is not for them.
+PlotWindow::~PlotWindow() {
+    disconnect(m_view, nullptr, this, nullptr);
+}
 
 void PlotWindow::UseScriptTime() {
     qputenv("TZ", "UTC");
@@ -173,32 +162,11 @@ void PlotWindow::Show(ReadResult&& result) {
         return;
     }
     // A reload keeps what the operator chose to look at.
-    const bool keepView = m_loader.KeepsView() && m_zoomed && m_chart->IsBuilt();
-    const QPointF keptTime = keepView ? TimeRange() : QPointF();
-    QHash<int, QPointF> keptValues;
-    if (keepView) {
-        const PlotScript& before = m_chart->Script();
-        for (std::size_t a = 0; a < m_chart->ValueAxes().size() && a < before.axes.size(); ++a)
-            keptValues.insert(before.axes[a].id, ValueRange(static_cast<int>(a)));
-    }
-
+    const ChartZoom::KeptView kept = m_loader.KeepsView() ? m_zoom->Keep() : ChartZoom::KeptView{};
     setWindowTitle(QStringLiteral("plotvane - %1 (%2)").arg(file, Utf8(result.script.description)));
     BuildChart(std::move(result.script));
-    m_visibility->BuildGroupButtons();
-    m_chart->MeasureFullRanges(width());
-    ResetZoom();
-    if (keepView) {
-        m_settingRanges = true;
-        m_chart->SetTimeRange(keptTime);
-        const PlotScript& shown = m_chart->Script();
-        for (std::size_t a = 0; a < m_chart->ValueAxes().size(); ++a) {
-            const auto kept = keptValues.constFind(shown.axes[a].id);
-            if (kept != keptValues.constEnd()) m_chart->SetValueRange(a, *kept);
-        }
-        m_settingRanges = false;
-        m_zoomed = true;
-    }
-    RedrawNow();
+    m_zoom->Restore(kept);
+    m_zoom->RedrawNow();
 
     const PlotScript& script = m_chart->Script();
     QStringList notes;
@@ -249,40 +217,28 @@ QChart* PlotWindow::Chart() const {
     return m_chart->Chart();
 }
 
+// A new chart, and each part that works on it set to it.
 void PlotWindow::BuildChart(PlotScript&& script) {
     HideReadout();
     m_chart->Build(std::move(script));
     m_readout->AddCursorLine();
     m_visibility->ApplyToChart();
+    m_zoom->Follow();
+    m_visibility->BuildGroupButtons();
+    m_chart->MeasureFullRanges(width());
+    m_zoom->Reset();
+}
 
-    connect(m_chart->TimeAxis(), &QDateTimeAxis::rangeChanged, this, &PlotWindow::OnRangeChanged);
-    for (QValueAxis* axis : m_chart->ValueAxes())
-        connect(axis, &QValueAxis::rangeChanged, this, &PlotWindow::OnRangeChanged);
-    connect(m_chart->Chart(), &QChart::plotAreaChanged, this, &PlotWindow::ScheduleRedraw);
+bool PlotWindow::IsZoomed() const {
+    return m_zoom->IsZoomed();
 }
 
 void PlotWindow::ResetZoom() {
-    if (!m_chart->IsBuilt()) return;
-    m_settingRanges = true;
-    m_chart->ShowFullRanges();
-    m_settingRanges = false;
-    m_zoomed = false;
-    ScheduleRedraw();
-}
-
-void PlotWindow::OnRangeChanged() {
-    if (!m_settingRanges) m_zoomed = true;
-    HideReadout();
-    ScheduleRedraw();
-}
-
-void PlotWindow::ScheduleRedraw() {
-    m_redraw.start();
+    m_zoom->Reset();
 }
 
 void PlotWindow::RedrawNow() {
-    m_redraw.stop();
-    m_chart->Redraw(m_zoomed);
+    m_zoom->RedrawNow();
 }
 
 QPointF PlotWindow::TimeRange() const {

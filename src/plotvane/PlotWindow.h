@@ -5,17 +5,17 @@
 // chart exports as PNG and SVG. Scripts are read off the GUI thread, and each line is drawn
 // from the points its pixels can show, so that millions of points stay responsive. A script
 // that cannot be read is reported in the window itself, never by a crash.
+//
+// The window holds the widgets and wires the parts: ScriptLoader reads and rereads the script,
+// ScriptChart builds and draws the chart, and ChartZoom, SensorVisibility and CursorReadout
+// are what the operator does with it.
 
-#include <QHash>
 #include <QLabel>
-#include <QList>
 #include <QMainWindow>
 #include <QPointF>
 #include <QStackedWidget>
 #include <QString>
-#include <QTimer>
 #include <memory>
-#include <vector>
 
 #include "plotvane/ScriptLoader.h"
 #include "plotvane/core/GraphScriptReader.h"
@@ -24,16 +24,13 @@
 QT_BEGIN_NAMESPACE
 class QAction;
 class QChart;
-class QDateTimeAxis;
-class QGraphicsLineItem;
 class QLegendMarker;
-class QLineSeries;
 class QToolBar;
-class QValueAxis;
 QT_END_NAMESPACE
 
 namespace vg28::plotvane {
 
+class ChartZoom;
 class CursorReadout;
 class PlotChartView;
 class ScriptChart;
@@ -76,7 +73,7 @@ public:
     // The visible time range in script seconds, and a value axis's range.
     QPointF TimeRange() const;
     QPointF ValueRange(int axisIndex) const;
-    bool IsZoomed() const { return m_zoomed; }
+    bool IsZoomed() const;
     void ResetZoom();
     // Redraws the lines for the present ranges at once (normally done after a range change).
     void RedrawNow();
@@ -98,9 +95,7 @@ private:
     void Show(ReadResult&& result);
     void ShowMessage(const QString& text);
     void BuildChart(PlotScript&& script);
-    void ScheduleRedraw();
     void HideReadout();
-    void OnRangeChanged();
     void ExportWithDialog(bool svg);
     void OpenWithDialog();
 
@@ -114,10 +109,7 @@ private:
     std::unique_ptr<ScriptChart> m_chart;
     std::unique_ptr<CursorReadout> m_readout;
     std::unique_ptr<SensorVisibility> m_visibility;
-
-    bool m_zoomed = false;
-    bool m_settingRanges = false;
-    QTimer m_redraw;
+    std::unique_ptr<ChartZoom> m_zoom;
 };
 
 }  // namespace vg28::plotvane
