@@ -1,10 +1,10 @@
 #include "app/Application.h"
 
 #include "app/NetConfig.h"
-#include "app/Operator.h"
-#include "app/StringTable.h"
+#include "base/DebugLog.h"
+#include "base/Operator.h"
+#include "base/StringTable.h"
 #include "graph/ViewerLauncher.h"
-#include "link/DebugLog.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SingleInstance.h"
 #include "project/CProjectDoc.h"

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "app/NetDevice.h"
-#include "app/Profile.h"
+#include "base/Profile.h"
 #include "platform/UserEnvironment.h"
 #include "sensors/SensorDatabase.h"
 

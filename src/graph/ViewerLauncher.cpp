@@ -1,9 +1,9 @@
 #include "graph/ViewerLauncher.h"
 
-#include "app/Operator.h"
-#include "app/Profile.h"
-#include "app/ProfileKeys.h"
-#include "app/StringTable.h"
+#include "base/Operator.h"
+#include "base/Profile.h"
+#include "base/ProfileKeys.h"
+#include "base/StringTable.h"
 #include "graph/GraphScript.h"
 #include "platform/ProcessStart.h"
 #include "platform/ProgramFolder.h"

@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <set>
 
-#include "app/Operator.h"
-#include "app/StringTable.h"
+#include "base/Operator.h"
+#include "base/StringTable.h"
 #include "platform/TextCase.h"
 #include "platform/TextCodec.h"
 #include "project/CProjectDoc.h"

@@ -2,11 +2,11 @@
 
 #include <cstdlib>
 
-#include "app/Operator.h"
-#include "app/Profile.h"
-#include "app/StringTable.h"
+#include "base/DebugLog.h"
+#include "base/Operator.h"
+#include "base/Profile.h"
+#include "base/StringTable.h"
 #include "graph/ViewerLauncher.h"
-#include "link/DebugLog.h"
 #include "link/SerialLine.h"
 #include "platform/Clock.h"
 #include "platform/FixedText.h"

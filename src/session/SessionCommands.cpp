@@ -2,11 +2,11 @@
 
 #include <cstring>
 
-#include "app/Operator.h"
-#include "app/Profile.h"
-#include "app/StringTable.h"
+#include "base/DebugLog.h"
+#include "base/Operator.h"
+#include "base/Profile.h"
+#include "base/StringTable.h"
 #include "link/CSerialPort.h"
-#include "link/DebugLog.h"
 #include "platform/FixedText.h"
 #include "platform/TextCodec.h"
 #include "project/CProjectDoc.h"

@@ -1,8 +1,8 @@
 #include "sync/Synchronization.h"
 
-#include "app/Operator.h"
-#include "app/StringTable.h"
-#include "link/DebugLog.h"
+#include "base/DebugLog.h"
+#include "base/Operator.h"
+#include "base/StringTable.h"
 #include "platform/FixedText.h"
 #include "platform/TextCodec.h"
 #include "project/CProjectDoc.h"

@@ -17,8 +17,8 @@
 #include <QUrl>
 
 #include "app/Application.h"
-#include "app/Profile.h"
-#include "app/ProfileKeys.h"
+#include "base/Profile.h"
+#include "base/ProfileKeys.h"
 #include "project/CProjectDoc.h"
 #include "session/CommandIds.h"
 #include "sync/SyncWorker.h"

@@ -9,9 +9,9 @@
 #include <cstdio>
 #include <tuple>
 
-#include "app/Profile.h"
-#include "app/ProfileKeys.h"
-#include "app/StringTable.h"
+#include "base/Profile.h"
+#include "base/ProfileKeys.h"
+#include "base/StringTable.h"
 #include "platform/FixedText.h"
 #include "project/CProjectDoc.h"
 #include "sensors/SensorDatabase.h"

@@ -5,8 +5,8 @@
 #include <QHeaderView>
 #include <QPainter>
 
-#include "app/Profile.h"
-#include "app/ProfileKeys.h"
+#include "base/Profile.h"
+#include "base/ProfileKeys.h"
 #include "graph/ViewerLauncher.h"
 #include "project/CProjectDoc.h"
 #include "project/ProjectLibrary.h"

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/StringTable.h"
+#include "base/StringTable.h"
 #include "session/CommandIds.h"
 
 namespace vg28::ui {

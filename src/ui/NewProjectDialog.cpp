@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-#include "app/Operator.h"
+#include "base/Operator.h"
 #include "project/ProjectLibrary.h"
 #include "ui/DialogButtons.h"
 

@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/Operator.h"
-#include "app/StringTable.h"
+#include "base/Operator.h"
+#include "base/StringTable.h"
 #include "platform/FixedText.h"
 #include "platform/TextCodec.h"
 #include "project/CProjectDoc.h"

@@ -4,7 +4,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "app/StringTable.h"
+#include "base/StringTable.h"
 #include "platform/TextCodec.h"
 
 namespace vg28::ui {

@@ -6,7 +6,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "app/Operator.h"
+#include "base/Operator.h"
 
 namespace vg28::ui {
 

@@ -17,8 +17,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/Operator.h"
-#include "app/StringTable.h"
+#include "base/Operator.h"
+#include "base/StringTable.h"
 #include "platform/FixedText.h"
 #include "sensors/SensorFormat.h"
 #include "ui/CoefficientDialog.h"

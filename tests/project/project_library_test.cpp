@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/StringTable.h"
+#include "base/StringTable.h"
 #include "platform/FixedText.h"
 #include "platform/Locale.h"
 #include "project/ProjectFixture.h"

@@ -12,7 +12,7 @@
 
 #include "UiProject.h"
 #include "UiTestSupport.h"
-#include "app/Profile.h"
+#include "base/Profile.h"
 #include "session/CommandIds.h"
 #include "ui/CChildFrame.h"
 #include "ui/CMnemoView.h"

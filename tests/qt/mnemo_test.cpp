@@ -10,7 +10,7 @@
 
 #include "UiProject.h"
 #include "UiTestSupport.h"
-#include "app/Profile.h"
+#include "base/Profile.h"
 #include "platform/FixedText.h"
 #include "ui/CMnemoView.h"
 #include "ui/CommandTable.h"

@@ -11,7 +11,7 @@
 
 #include "UiProject.h"
 #include "UiTestSupport.h"
-#include "app/Profile.h"
+#include "base/Profile.h"
 #include "platform/FixedText.h"
 #include "ui/CTableView.h"
 #include "ui/ColumnChoiceDialog.h"

@@ -14,8 +14,8 @@
 
 #include "SimNetwork.h"
 #include "app/NetDevice.h"
-#include "app/Operator.h"
-#include "app/Profile.h"
+#include "base/Operator.h"
+#include "base/Profile.h"
 #include "graph/ViewerLauncher.h"
 #include "platform/FakeClock.h"
 #include "platform/ProcessStart.h"

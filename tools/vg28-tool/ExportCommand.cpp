@@ -6,7 +6,7 @@
 #include <iostream>
 
 #include "Commands.h"
-#include "app/StringTable.h"
+#include "base/StringTable.h"
 #include "graph/GraphScript.h"
 #include "project/ProjectLibrary.h"
 #include "project/RecordExport.h"

@@ -2,8 +2,8 @@
 
 #include <iostream>
 
-#include "app/StringTable.h"
-#include "link/DebugLog.h"
+#include "base/DebugLog.h"
+#include "base/StringTable.h"
 #include "platform/Locale.h"
 #include "platform/ProgramFolder.h"
 #include "platform/TextCase.h"

@@ -2,7 +2,7 @@
 
 #include "SimulatorInstall.h"
 #include "app/NetConfig.h"
-#include "app/StringTable.h"
+#include "base/StringTable.h"
 #include "platform/Clock.h"
 #include "platform/FixedText.h"
 #include "platform/TextCodec.h"
