@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "SimNetwork.h"
-#include "app/NetDevice.h"
 #include "base/Operator.h"
 #include "base/Profile.h"
 #include "graph/ViewerLauncher.h"
@@ -22,6 +21,7 @@
 #include "project/CProjectDoc.h"
 #include "sensors/SensorDatabase.h"
 #include "session/Em50ClockControl.h"
+#include "session/NetDevice.h"
 #include "session/Session.h"
 #include "session/Shell.h"
 #include "support/TempFolder.h"
