@@ -16,7 +16,7 @@
 #include "project/CProjectDoc.h"
 #include "sensors/SensorDatabase.h"
 #include "sensors/SensorFormat.h"
-#include "ui/CommandTable.h"
+#include "session/CommandIds.h"
 #include "ui/QtOperator.h"
 #include "ui/ViewFont.h"
 
@@ -349,9 +349,9 @@ CommandState CMnemoView::QueryCommand(int id) const {
     const bool project = m_doc.HasProject();
     const bool lastRecord = m_displayMode == 1 && project;
     switch (id) {
-        case viewcmd::kPanelCurrent:
+        case cmd::kPanelCurrent:
             return {true, m_doc.m_rCurState.deviceMode != 2, !lastRecord};
-        case viewcmd::kPanelLastRecord:
+        case cmd::kPanelLastRecord:
             return {true, project, lastRecord};
         default:
             return {};
@@ -360,10 +360,10 @@ CommandState CMnemoView::QueryCommand(int id) const {
 
 bool CMnemoView::OnCommand(int id) {
     switch (id) {
-        case viewcmd::kPanelCurrent:
+        case cmd::kPanelCurrent:
             m_displayMode = 0;
             break;
-        case viewcmd::kPanelLastRecord:
+        case cmd::kPanelLastRecord:
             m_displayMode = 1;
             break;
         default:

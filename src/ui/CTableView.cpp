@@ -12,10 +12,10 @@
 #include "project/ProjectLibrary.h"
 #include "project/RecordExport.h"
 #include "project/TableColumns.h"
+#include "session/CommandIds.h"
 #include "session/SessionText.h"
 #include "session/Shell.h"
 #include "ui/ColumnChoiceDialog.h"
-#include "ui/CommandTable.h"
 #include "ui/GraphTypeDialog.h"
 #include "ui/QtOperator.h"
 #include "ui/RecordTableModel.h"
@@ -141,14 +141,14 @@ void CTableView::paintEvent(QPaintEvent* event) {
 }
 
 CommandState CTableView::QueryCommand(int id) const {
-    if (id >= viewcmd::kTableModeFirst && id < viewcmd::kTableModeFirst + TableColumns::kModeCount)
-        return {true, true, id - viewcmd::kTableModeFirst == m_mode};
+    if (id >= cmd::kTableModeFirst && id < cmd::kTableModeFirst + TableColumns::kModeCount)
+        return {true, true, id - cmd::kTableModeFirst == m_mode};
     switch (id) {
-        case viewcmd::kColumnChoice:
-        case viewcmd::kExportMarked:
-        case viewcmd::kExportAll:
+        case cmd::kColumnChoice:
+        case cmd::kExportMarked:
+        case cmd::kExportAll:
             return {true, true, false};
-        case viewcmd::kDataViewer:
+        case cmd::kDataViewer:
             return {true, m_viewerRegistered && m_viewer != nullptr, false};
         default:
             return {};
@@ -157,22 +157,21 @@ CommandState CTableView::QueryCommand(int id) const {
 
 bool CTableView::OnCommand(int id) {
     if (!QueryCommand(id).enabled) return false;
-    if (id >= viewcmd::kTableModeFirst &&
-        id < viewcmd::kTableModeFirst + TableColumns::kModeCount) {
-        SetMode(id - viewcmd::kTableModeFirst);
+    if (id >= cmd::kTableModeFirst && id < cmd::kTableModeFirst + TableColumns::kModeCount) {
+        SetMode(id - cmd::kTableModeFirst);
         return true;
     }
     switch (id) {
-        case viewcmd::kColumnChoice:
+        case cmd::kColumnChoice:
             ChooseColumns();
             return true;
-        case viewcmd::kExportMarked:
+        case cmd::kExportMarked:
             ExportRecords(1);
             return true;
-        case viewcmd::kExportAll:
+        case cmd::kExportAll:
             ExportRecords(0);
             return true;
-        case viewcmd::kDataViewer:
+        case cmd::kDataViewer:
             StartDataViewer();
             return true;
         default:
