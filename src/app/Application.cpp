@@ -3,6 +3,7 @@
 #include "app/NetConfig.h"
 #include "base/DebugLog.h"
 #include "base/Operator.h"
+#include "base/StringIds.h"
 #include "base/StringTable.h"
 #include "graph/ViewerLauncher.h"
 #include "platform/ProgramFolder.h"

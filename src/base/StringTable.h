@@ -1,6 +1,7 @@
 #pragma once
 // The string table of the program: every operator message and status text by its number, in
-// UTF-8. Texts are those of the Windows program, Russian included.
+// UTF-8. Texts are those of the Windows program, Russian included. The IDs are named in
+// base/StringIds.h.
 
 #include <string>
 #include <string_view>
@@ -16,16 +17,5 @@ public:
     // error boxes).
     static std::string FormatInsert(int id, std::string_view argument);
 };
-
-// String IDs used by more than one subsystem.
-namespace ids {
-inline constexpr int kModelName = 130;        // "VG-28"
-inline constexpr int kModuleFamily = 131;     // "KWS"
-inline constexpr int kFileErrorBase = 10006;  // + file operation code
-inline constexpr int kProjectExists = 10200;
-inline constexpr int kDeleteProject = 10201;
-inline constexpr int kSensorDatabaseMissing = 10051;
-inline constexpr int kReady = 57345;  // "Готов"
-}  // namespace ids
 
 }  // namespace vg28

@@ -11,6 +11,7 @@
 
 #include "base/Profile.h"
 #include "base/ProfileKeys.h"
+#include "base/StringIds.h"
 #include "base/StringTable.h"
 #include "platform/FixedText.h"
 #include "project/CProjectDoc.h"
@@ -23,9 +24,6 @@
 namespace vg28::ui {
 
 namespace {
-
-constexpr int kOnLineId = 10038;   // "На связи"
-constexpr int kOffLineId = 10039;  // "Нет связи"
 
 // The controls' rectangles on the canvas (left, top, right, bottom).
 constexpr QRect CanvasRect(int left, int top, int right, int bottom) {
@@ -312,7 +310,7 @@ void CMnemoView::Refresh() {
         }
     }
 
-    QString link = Text(s.connected ? kOnLineId : kOffLineId);
+    QString link = Text(s.connected ? ids::kOnLine : ids::kOffLine);
     if (s.connected && s.firmwareVersion != 0) {
         link +=
             QStringLiteral(" - # %1 %2")

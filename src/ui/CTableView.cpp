@@ -7,6 +7,7 @@
 
 #include "base/Profile.h"
 #include "base/ProfileKeys.h"
+#include "base/StringIds.h"
 #include "graph/ViewerLauncher.h"
 #include "project/CProjectDoc.h"
 #include "project/ProjectLibrary.h"
@@ -212,13 +213,12 @@ void CTableView::ExportRecords(int markLimits) {
 }
 
 void CTableView::AnnounceExport(const std::string& path) {
-    constexpr int kExportedId = 57354;  // "Экспортировано записей: %d в файл %1"
     // Long enough to read the path.
     constexpr int kExportedSeconds = 8;
     if (!m_shell) return;
     // One line per record is written.
     m_shell->ShowTransientMessage(
-        SessionTextWith(kExportedId, static_cast<long long>(m_doc.records.size()), path),
+        SessionTextWith(ids::kRecordsExported, static_cast<long long>(m_doc.records.size()), path),
         kExportedSeconds);
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "base/StringIds.h"
 #include "base/StringTable.h"
 #include "session/CommandIds.h"
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/Profile.h"
+#include "base/StringIds.h"
 #include "base/StringTable.h"
 #include "support/TempFolder.h"
 

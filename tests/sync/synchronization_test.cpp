@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/DebugLog.h"
+#include "base/StringIds.h"
 #include "base/StringTable.h"
 #include "graph/GraphScript.h"
 #include "platform/FileFaults.h"

@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "Commands.h"
+#include "base/StringIds.h"
 #include "base/StringTable.h"
 #include "graph/GraphScript.h"
 #include "project/ProjectLibrary.h"
