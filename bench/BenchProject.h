@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "BenchFolder.h"
-#include "app/Profile.h"
+#include "base/Profile.h"
 #include "platform/CivilTime.h"
 #include "platform/FixedText.h"
 #include "project/CProjectDoc.h"

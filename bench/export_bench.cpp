@@ -17,7 +17,7 @@
 #include <string>
 
 #include "BenchProject.h"
-#include "app/Profile.h"
+#include "base/Profile.h"
 #include "graph/GraphScript.h"
 #include "platform/CivilTime.h"
 #include "platform/FixedText.h"

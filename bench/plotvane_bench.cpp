@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "BenchProject.h"
-#include "app/Profile.h"
+#include "base/Profile.h"
 #include "graph/GraphScript.h"
 #include "platform/CivilTime.h"
 #include "platform/FixedText.h"

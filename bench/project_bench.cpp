@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "BenchFolder.h"
-#include "app/Profile.h"
+#include "base/Profile.h"
 #include "platform/AtomicFile.h"
 #include "platform/FixedText.h"
 #include "project/CProjectDoc.h"

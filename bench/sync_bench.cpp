@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "BenchFolder.h"
-#include "app/Operator.h"
-#include "app/Profile.h"
+#include "base/Operator.h"
+#include "base/Profile.h"
 #include "link/LinePeer.h"
 #include "link/PacketLink.h"
 #include "link/SimulatedLine.h"

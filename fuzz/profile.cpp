@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "app/Profile.h"
-#include "app/ProfileKeys.h"
+#include "base/Profile.h"
+#include "base/ProfileKeys.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "app/Profile.h"
+#include "base/Profile.h"
 #include "project/CProjectDoc.h"
 #include "sensors/SensorDatabase.h"
 

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "FuzzSupport.h"
-#include "app/Profile.h"
+#include "base/Profile.h"
 #include "platform/FixedText.h"
 #include "project/CProjectDoc.h"
 #include "sensors/SensorDatabase.h"

@@ -15,10 +15,10 @@
 #include <string_view>
 #include <vector>
 
-#include "app/NetDevice.h"
-#include "app/Profile.h"
+#include "base/Profile.h"
 #include "platform/UserEnvironment.h"
 #include "sensors/SensorDatabase.h"
+#include "session/NetDevice.h"
 
 namespace vg28 {
 

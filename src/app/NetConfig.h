@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/NetDevice.h"
+#include "session/NetDevice.h"
 
 namespace vg28 {
 

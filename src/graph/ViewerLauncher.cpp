@@ -1,22 +1,16 @@
 #include "graph/ViewerLauncher.h"
 
-#include "app/Operator.h"
-#include "app/Profile.h"
-#include "app/ProfileKeys.h"
-#include "app/StringTable.h"
+#include "base/Operator.h"
+#include "base/Profile.h"
+#include "base/ProfileKeys.h"
+#include "base/StringIds.h"
+#include "base/StringTable.h"
 #include "graph/GraphScript.h"
 #include "platform/ProcessStart.h"
 #include "platform/ProgramFolder.h"
 #include "project/CProjectDoc.h"
 
 namespace vg28 {
-
-namespace {
-
-constexpr int kNoRecordsId = 10340;  // "Нет записей!"
-constexpr int kViewerFailedId = 10341;  // "Невозможно запустить программу Data Viewer."
-
-}  // namespace
 
 ViewerLauncher::ViewerLauncher(CProjectDoc& doc, Profile& profile, ProcessStart& processes,
                                Operator& op)
@@ -67,11 +61,11 @@ int ViewerLauncher::LaunchViewer(int manual) {
         const ViewerCommand command =
             CommandFor(m_profile.Get(keys::kGraphScript), scriptPath, manual, viewer);
         if (!m_processes.Start(command.program, command.arguments)) {
-            m_operator.Tell(kViewerFailedId, std::string(StringTable::Get(kViewerFailedId)),
+            m_operator.Tell(ids::kViewerFailed, std::string(StringTable::Get(ids::kViewerFailed)),
                             MessageIcon::Stop);
         }
     } else if (code == kFileNoRecords && manual == 1) {
-        m_operator.Tell(kNoRecordsId, std::string(StringTable::Get(kNoRecordsId)),
+        m_operator.Tell(ids::kNoRecords, std::string(StringTable::Get(ids::kNoRecords)),
                         MessageIcon::Stop);
     }
     return code;

@@ -3,8 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/DebugLog.h"
 #include "link/CSerialException.h"
-#include "link/DebugLog.h"
 #include "platform/Clock.h"
 #include "platform/FixedText.h"
 #include "project/CurrentState.h"

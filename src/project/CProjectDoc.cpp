@@ -9,8 +9,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "app/Profile.h"
-#include "app/ProfileKeys.h"
+#include "base/Profile.h"
+#include "base/ProfileKeys.h"
 #include "platform/FixedText.h"
 #include "platform/Locale.h"
 #include "platform/TextCase.h"

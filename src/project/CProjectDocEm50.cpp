@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "link/DebugLog.h"
+#include "base/DebugLog.h"
 #include "platform/CivilTime.h"
 #include "platform/FixedText.h"
 #include "project/CProjectDoc.h"

@@ -9,8 +9,8 @@
 #include <new>
 #include <stdexcept>
 
-#include "app/Profile.h"
-#include "app/ProfileKeys.h"
+#include "base/Profile.h"
+#include "base/ProfileKeys.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileFaults.h"
 #include "platform/FixedText.h"

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <type_traits>
 
-#include "project/ChannelValue.h"
 #include "project/TimeStamp.h"
+#include "sensors/ChannelValue.h"
 
 namespace vg28 {
 

@@ -9,8 +9,9 @@
 #include <filesystem>
 #include <set>
 
-#include "app/Operator.h"
-#include "app/StringTable.h"
+#include "base/Operator.h"
+#include "base/StringIds.h"
+#include "base/StringTable.h"
 #include "platform/TextCase.h"
 #include "platform/TextCodec.h"
 #include "project/CProjectDoc.h"
@@ -78,8 +79,8 @@ int ProjectLibrary::NewProject(std::string_view name) {
     if (name.empty()) return -1;
     if (!CheckFitsCp1251(m_operator, name)) return -1;
     if (!IsValidProjectName(name)) {
-        m_operator.Tell(kInvalidNameStringId, std::string(StringTable::Get(kInvalidNameStringId)),
-                        MessageIcon::Stop);
+        m_operator.Tell(ids::kInvalidProjectName,
+                        std::string(StringTable::Get(ids::kInvalidProjectName)), MessageIcon::Stop);
         return -1;
     }
     const std::string path = m_doc.ProjectFilePath(name);
@@ -115,7 +116,8 @@ int ProjectLibrary::OpenProject(std::string_view name) {
 
 bool ProjectLibrary::DeleteProject(std::string_view name) {
     if (!IsValidProjectName(name)) return false;
-    if (!m_operator.Ask(ids::kDeleteProject, std::string(StringTable::Get(ids::kDeleteProject)),
+    if (!m_operator.Ask(ids::kAskDeleteProject,
+                        std::string(StringTable::Get(ids::kAskDeleteProject)),
                         MessageIcon::Question))
         return false;
     if (m_doc.ProjectName() == name) {
@@ -153,8 +155,8 @@ std::string ProjectLibrary::DefaultProjectName(int year, int month, int day, int
 
 bool ProjectLibrary::CheckFitsCp1251(Operator& op, std::string_view text) {
     if (TextCodec::FitsCp1251(text)) return true;
-    op.Tell(kUnencodableNameStringId,
-            StringTable::FormatInsert(kUnencodableNameStringId,
+    op.Tell(ids::kUnencodableProjectName,
+            StringTable::FormatInsert(ids::kUnencodableProjectName,
                                       TextCodec::CharactersOutsideCp1251(text)),
             MessageIcon::Stop);
     return false;

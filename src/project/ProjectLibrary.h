@@ -22,11 +22,6 @@ struct ProjectRow {
 
 class ProjectLibrary {
 public:
-    // The message for a name that cannot be a project file name.
-    static constexpr int kInvalidNameStringId = 10202;
-    // The message for a name with characters the instrument cannot hold ("%1": those).
-    static constexpr int kUnencodableNameStringId = 10204;
-
     ProjectLibrary(CProjectDoc& doc, Operator& op) : m_doc(doc), m_operator(op) {}
 
     // Every loadable project of the folder, in the list order; resets the document afterwards.

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <initializer_list>
 
-#include "link/DebugLog.h"
+#include "base/DebugLog.h"
 #include "link/PacketLink.h"
 #include "platform/Clock.h"
 #include "platform/FixedText.h"

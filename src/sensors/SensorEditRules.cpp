@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/StringIds.h"
 #include "platform/FixedText.h"
 #include "platform/NumberText.h"
 #include "sensors/SensorCatalogue.h"
@@ -175,19 +176,19 @@ SensorEditRules::Problem SensorEditRules::Validate(const SensorRecord& record,
 int SensorEditRules::MessageOf(Problem problem) {
     switch (problem) {
         case Problem::NoType:
-            return kMsgNoType;
+            return ids::kNoSensorType;
         case Problem::NoUnits:
-            return kMsgNoUnits;
+            return ids::kNoSensorUnits;
         case Problem::NoId:
-            return kMsgNoId;
+            return ids::kNoSensorId;
         case Problem::MaxOutput:
-            return kMsgMaxOutput;
+            return ids::kMaxOutputTooHigh;
         case Problem::Range:
-            return kMsgRange;
+            return ids::kMaximumNotAboveMinimum;
         case Problem::DuplicateId:
-            return kMsgDuplicateId;
+            return ids::kDuplicateSensorId;
         case Problem::NoCoefficients:
-            return kMsgNoCoefficients;
+            return ids::kNoCoefficients;
         case Problem::None:
             break;
     }

@@ -23,18 +23,6 @@ public:
     static constexpr int kDescriptionLength = 31;
     static constexpr int kUnitsLength = 15;
 
-    // Messages of the editor (string table).
-    static constexpr int kMsgCannotChange = 10430;  // stop icon
-    static constexpr int kMsgCannotDelete = 10431;  // information icon
-    static constexpr int kMsgAskDelete = 10432;     // Yes/No, question icon
-    static constexpr int kMsgNoType = 10433;        // the checks below: stop icon
-    static constexpr int kMsgNoUnits = 10434;
-    static constexpr int kMsgNoId = 10435;
-    static constexpr int kMsgMaxOutput = 10436;
-    static constexpr int kMsgRange = 10437;
-    static constexpr int kMsgDuplicateId = 10438;
-    static constexpr int kMsgNoCoefficients = 10439;
-
     // The "Формат" items, index = decimals.
     static constexpr int kPrecisionItems = 6;
     // The "Макс выход" items: "n/a" (0.0), then 1.0, 2.5, 5.0, 10.0, 20.0 V.

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "project/ChannelValue.h"
+#include "sensors/ChannelValue.h"
 #include "sensors/SensorRecord.h"
 
 namespace vg28 {

@@ -1,6 +1,7 @@
 #pragma once
-// The identifiers of the main window's commands that concern the instrument and the session,
-// as the menu, the toolbar and the accelerators carry them.
+// The identifiers of the main window's commands, as the menu, the toolbar and the accelerators
+// carry them: those the session answers and those of the views and the frame. Every command
+// identifier of the program is defined here and nowhere else.
 
 namespace vg28::cmd {
 
@@ -24,6 +25,20 @@ inline constexpr int kAutoDownload = 32821;  // "&Автоматическое �
 inline constexpr int kSelectDevice = 32822;  // "&Переключить на следующий VG-28"
 inline constexpr int kFormatMemory = 32824;  // "Форматирование памяти"
 inline constexpr int kAbout = 57664;         // "&О программе"
+
+// Commands of the views and the frame.
+inline constexpr int kColumnChoice = 32793;    // "&Выбор столбцов..."
+inline constexpr int kTableModeFirst = 32794;  // 32794..32797: table view modes 0..3
+inline constexpr int kTableModeFull = 32794;
+inline constexpr int kTableModeTypical = 32795;  // no menu item
+inline constexpr int kTableModeCustom = 32796;
+inline constexpr int kTableModeDiagnostics = 32797;
+inline constexpr int kPanelCurrent = 32800;  // "Просмотр &текущих измерений"
+inline constexpr int kPanelLastRecord = 32801;
+inline constexpr int kExportMarked = 32803;  // "&Корректных значений"
+inline constexpr int kExportAll = 32804;     // "&Всех записей"
+inline constexpr int kDataViewer = 32818;    // Ctrl+G
+inline constexpr int kExit = 57665;          // Alt+X
 
 // The status-bar pane of the link indicator.
 inline constexpr int kLinkIndicatorPane = 59200;

@@ -2,11 +2,12 @@
 
 #include <cstdlib>
 
-#include "app/Operator.h"
-#include "app/Profile.h"
-#include "app/StringTable.h"
+#include "base/DebugLog.h"
+#include "base/Operator.h"
+#include "base/Profile.h"
+#include "base/StringIds.h"
+#include "base/StringTable.h"
 #include "graph/ViewerLauncher.h"
-#include "link/DebugLog.h"
 #include "link/SerialLine.h"
 #include "platform/Clock.h"
 #include "platform/FixedText.h"
@@ -21,25 +22,8 @@ namespace vg28 {
 
 namespace {
 
-constexpr int kTextConnecting = 57346;  // "Соединение"
-constexpr int kTextWith = 57348;        // " с "
-constexpr int kTextPleaseWait = 57347;  // "Пожалуйста, подождите"
-constexpr int kMsgNoAnswer = 10029;
-constexpr int kMsgClockDiffers = 10030;
-constexpr int kMsgTimeSynchronized = 10032;
-constexpr int kMsgWrongModel = 10065;
-constexpr int kMsgDownloaded = 10066;
-constexpr int kMsgNewerFirmware = 10068;
-constexpr int kMsgNoNewData = 10118;
-constexpr int kMsgAutoDownloadOn = 10124;
-constexpr int kMsgNoRecordsYet = 10125;
-// Said for a few seconds in the status bar when a piece of work has ended, after the step's
-// last status text (a new status text ends the message).
-constexpr int kDoneDownload = 57349;         // "Скачано записей: %d"
-constexpr int kDoneDownloadStopped = 57350;  // "Скачивание записей прервано. ..."
-constexpr int kDoneOneRecord = 57351;     // "Скачана запись %1"
-constexpr int kDoneSynchronized = 57352;  // "Проект синхронизирован с VG-28"
-constexpr int kDoneSyncFailed = 57353;    // "Синхронизация не выполнена"
+// How long the texts said in the status bar when a piece of work has ended (ids::kDownloadDone
+// and its neighbours) stay, after the step's last status text (a new status text ends them).
 constexpr int kDoneSeconds = 5;
 // The one record of each scheduled download is said briefly: it comes every period.
 constexpr int kDoneOneRecordSeconds = 3;
@@ -107,12 +91,12 @@ void Session::HideSearchProgress() {
 }
 
 std::string Session::SearchText() const {
-    return SessionText(kTextWith) + TextCodec::Cp1251ToUtf8(TextOf(State().address));
+    return SessionText(ids::kConnectingWith) + TextCodec::Cp1251ToUtf8(TextOf(State().address));
 }
 
 void Session::NoAnswer() {
     Disconnect(false);
-    m_operator.Tell(kMsgNoAnswer, SessionText(kMsgNoAnswer), MessageIcon::Error);
+    m_operator.Tell(ids::kNoAnswer, SessionText(ids::kNoAnswer), MessageIcon::Error);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -227,13 +211,13 @@ void Session::FailureAccounting() {
     // Enough failures in a row: look for the instrument again, keeping the count of tries.
     s.searching = true;
     s.searchTicks = 0;
-    ShowSearchProgress(kTextConnecting, kSearchLimit, SearchText());
+    ShowSearchProgress(ids::kConnecting, kSearchLimit, SearchText());
 }
 
 Session::Outcome Session::SearchTick() {
     CurrentState& s = State();
     if (!m_shell.HasSearchProgress())
-        ShowSearchProgress(kTextConnecting, kSearchLimit, SearchText());
+        ShowSearchProgress(ids::kConnecting, kSearchLimit, SearchText());
     SetSearchProgress(s.searchTicks % kSearchLimit);
     ++s.searchTicks;
 
@@ -346,11 +330,11 @@ Session::Outcome Session::StepIdentify() {
     }
     const bool ourModel = StartsWith(model, StringTable::Get(ids::kModelName));
     if (!ourModel) {
-        m_operator.Tell(kMsgWrongModel, SessionText(kMsgWrongModel), MessageIcon::Error);
+        m_operator.Tell(ids::kWrongModel, SessionText(ids::kWrongModel), MessageIcon::Error);
         m_disconnectRequested = true;
     }
     if ((version & ~std::uint32_t{0xFF}) > kNewestKnownFirmware) {
-        m_operator.Tell(kMsgNewerFirmware, SessionText(kMsgNewerFirmware), MessageIcon::None);
+        m_operator.Tell(ids::kNewerFirmware, SessionText(ids::kNewerFirmware), MessageIcon::None);
     }
     CopyText(s.deviceId, identification);
     s.firmwareVersion = version;
@@ -380,7 +364,8 @@ Session::Outcome Session::StepIdentify() {
     s.clockOffset = static_cast<int>(difference);
     DebugLog("Time difference: %d sec", s.clockOffset);
     if (std::llabs(difference) < 60) return ClockOutcome(false);
-    if (!m_operator.Ask(kMsgClockDiffers, SessionText(kMsgClockDiffers))) return Outcome::Success;
+    if (!m_operator.Ask(ids::kClockDiffers, SessionText(ids::kClockDiffers)))
+        return Outcome::Success;
     m_commands.SetClock();
     s.clockOffset = 0;
     return ClockOutcome(true);
@@ -389,7 +374,7 @@ Session::Outcome Session::StepIdentify() {
 Session::Outcome Session::StepSynchronize(bool decideDownload) {
     CurrentState& s = State();
     if (!s.connected) return Outcome::Success;
-    SetStatusText(kTextPleaseWait);
+    SetStatusText(ids::kPleaseWait);
     const bool synchronized = m_shell.RunSynchronization();
     if (!decideDownload) SetStatusText(ids::kReady);
     SetStep(0);
@@ -452,22 +437,23 @@ Session::Outcome Session::StepDownload(int step) {
             ok = ReadOneRecord();
             if (ok) AnnounceOneRecord();
         } else {
-            SetStatusText(kTextPleaseWait);
+            SetStatusText(ids::kPleaseWait);
             ok = m_shell.RunSynchronization();
             if (ok) SetStatusText(ids::kReady);
             AnnounceDownload(ok, m_doc.records.size() - recordsBefore);
         }
     } else if (step != 5) {
         if (m_doc.records.empty()) {
-            m_operator.Tell(kMsgNoRecordsYet, SessionText(kMsgNoRecordsYet),
+            m_operator.Tell(ids::kNoRecordsYet, SessionText(ids::kNoRecordsYet),
                             MessageIcon::Information);
         } else if (m_autoDownload) {
-            m_operator.Tell(kMsgAutoDownloadOn,
-                            SessionTextWithNumber(kMsgAutoDownloadOn,
+            m_operator.Tell(ids::kAutoDownloadOn,
+                            SessionTextWithNumber(ids::kAutoDownloadOn,
                                                   static_cast<long long>(m_doc.records.size())),
                             MessageIcon::Information);
         } else {
-            m_operator.Tell(kMsgNoNewData, SessionText(kMsgNoNewData), MessageIcon::Information);
+            m_operator.Tell(ids::kNoNewData, SessionText(ids::kNoNewData),
+                            MessageIcon::Information);
         }
     }
     m_doc.UpdateAllViews(kHintRecords);
@@ -480,21 +466,21 @@ Session::Outcome Session::StepDownload(int step) {
 }
 
 void Session::AnnounceSynchronization(bool synchronized) {
-    m_shell.ShowTransientMessage(SessionText(synchronized ? kDoneSynchronized : kDoneSyncFailed),
-                                 kDoneSeconds);
+    m_shell.ShowTransientMessage(
+        SessionText(synchronized ? ids::kProjectSynchronized : ids::kSyncNotDone), kDoneSeconds);
 }
 
 void Session::AnnounceOneRecord() {
     if (m_doc.records.empty()) return;
     const std::string time =
         TextCodec::Cp1251ToUtf8(CProjectDoc::FormatRecordTime(m_doc.records.back().time, true));
-    m_shell.ShowTransientMessage(StringTable::FormatInsert(kDoneOneRecord, time),
+    m_shell.ShowTransientMessage(StringTable::FormatInsert(ids::kOneRecordDownloaded, time),
                                  kDoneOneRecordSeconds);
 }
 
 void Session::AnnounceDownload(bool complete, std::size_t added) {
     m_shell.ShowTransientMessage(
-        SessionTextWithNumber(complete ? kDoneDownload : kDoneDownloadStopped,
+        SessionTextWithNumber(complete ? ids::kDownloadDone : ids::kDownloadStopped,
                               static_cast<long long>(added)),
         kDoneSeconds);
 }
@@ -515,7 +501,8 @@ Session::Outcome Session::StepNextRecordTime(bool announce) {
         SetStep(6);
     }
     if (announce) {
-        m_operator.Tell(kMsgDownloaded, SessionTextWithNumber(kMsgDownloaded, s.downloadCount),
+        m_operator.Tell(ids::kRecordsDownloaded,
+                        SessionTextWithNumber(ids::kRecordsDownloaded, s.downloadCount),
                         MessageIcon::Information);
     }
     return ok ? Outcome::Success : Outcome::Failure;
@@ -548,7 +535,7 @@ Session::Outcome Session::StepSetClock() {
     m_doc.UpdateAllViews(kHintRecords);
     if (Em50Present() && !m_em50->SyncEm50Clock(true)) return Outcome::Failure;
     SetStep(0);
-    m_operator.Tell(kMsgTimeSynchronized, SessionText(kMsgTimeSynchronized),
+    m_operator.Tell(ids::kTimeSynchronized, SessionText(ids::kTimeSynchronized),
                     MessageIcon::Information);
     s.clockOffset = 0;
     return Outcome::Success;

@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "app/NetDevice.h"
 #include "link/PacketLink.h"
 #include "protocol/InstrumentCommands.h"
+#include "session/NetDevice.h"
 
 namespace vg28 {
 

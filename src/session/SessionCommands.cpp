@@ -2,11 +2,12 @@
 
 #include <cstring>
 
-#include "app/Operator.h"
-#include "app/Profile.h"
-#include "app/StringTable.h"
+#include "base/DebugLog.h"
+#include "base/Operator.h"
+#include "base/Profile.h"
+#include "base/StringIds.h"
+#include "base/StringTable.h"
 #include "link/CSerialPort.h"
-#include "link/DebugLog.h"
 #include "platform/FixedText.h"
 #include "platform/TextCodec.h"
 #include "project/CProjectDoc.h"
@@ -21,18 +22,6 @@ namespace vg28 {
 
 namespace {
 
-constexpr int kTitle = 57344;  // "Арболюкс VG-28"
-constexpr int kMsgTimeSyncAsk = 10031;
-constexpr int kMsgSensorMissing = 10035;
-constexpr int kLinkOn = 10038;
-constexpr int kLinkOff = 10039;
-constexpr int kMsgClearAsk = 10052;
-constexpr int kMsgFormatAsk = 10109;
-constexpr int kMsgPortError = 10110;
-constexpr int kMsgNoHelp = 10111;
-constexpr int kMsgSendProject = 10116;
-constexpr int kMsgDisconnectViewMode = 10117;
-constexpr int kMsgStopAsk = 10126;
 constexpr const char* kHelpFile = "Vextorb";
 constexpr const char* kHelpExtension = ".chm";
 
@@ -45,7 +34,8 @@ void Session::Connect() {
             // No instrument chosen on a radio network yet: the device list comes first.
             SelectDevice();
         } else if (!m_link.IsOpen() && !OpenPort()) {
-            m_operator.Tell(kMsgPortError, StringTable::FormatInsert(kMsgPortError, m_portName),
+            m_operator.Tell(ids::kPortOpenFailed,
+                            StringTable::FormatInsert(ids::kPortOpenFailed, m_portName),
                             MessageIcon::Error);
             return;
         }
@@ -61,7 +51,8 @@ void Session::Disconnect(bool confirm) {
             BusyScope busy(*this);
             int mode = -1;
             if (m_commands.QueryMode(mode) && mode == 1 &&
-                !m_operator.Ask(kMsgDisconnectViewMode, SessionText(kMsgDisconnectViewMode))) {
+                !m_operator.Ask(ids::kAskDisconnectViewMode,
+                                SessionText(ids::kAskDisconnectViewMode))) {
                 return;
             }
         }
@@ -104,7 +95,8 @@ void Session::ChangeMode(int mode, bool fromUser) {
     CurrentState& s = State();
     if (fromUser) {
         if (mode == s.deviceMode || mode < 0 || mode > 3) return;
-        if (mode == 3 && !m_operator.Ask(kMsgStopAsk, SessionText(kMsgStopAsk))) return;
+        if (mode == 3 && !m_operator.Ask(ids::kAskStopProject, SessionText(ids::kAskStopProject)))
+            return;
     }
     s.deviceMode = mode == 0 ? 1 : mode;
     if (fromUser) {
@@ -129,7 +121,8 @@ bool Session::CheckSensorsRegistered() {
         if (!m_sensors.FindById(id)) allKnown = false;
     }
     if (!allKnown) {
-        m_operator.Tell(kMsgSensorMissing, SessionText(kMsgSensorMissing), MessageIcon::Warning);
+        m_operator.Tell(ids::kSensorsNotRegistered, SessionText(ids::kSensorsNotRegistered),
+                        MessageIcon::Warning);
     }
     return allKnown;
 }
@@ -181,7 +174,8 @@ bool Session::EditProject() {
         s.uploadPending = true;
         SetStep(2);
     } else {
-        if (!m_operator.Ask(kMsgSendProject, SessionText(kMsgSendProject), MessageIcon::Question)) {
+        if (!m_operator.Ask(ids::kAskSendProject, SessionText(ids::kAskSendProject),
+                            MessageIcon::Question)) {
             return false;
         }
         s.uploadPending = true;
@@ -205,7 +199,8 @@ void Session::ChooseProject(bool newProject) {
         }
         CheckSensorsRegistered();
         if (result) {
-            if (!s.uploadPending && m_operator.Ask(kMsgSendProject, SessionText(kMsgSendProject))) {
+            if (!s.uploadPending &&
+                m_operator.Ask(ids::kAskSendProject, SessionText(ids::kAskSendProject))) {
                 s.uploadPending = true;
             }
             if (s.uploadPending) Connect();
@@ -218,12 +213,12 @@ void Session::ChooseProject(bool newProject) {
 }
 
 void Session::UpdateLinkIndicator() {
-    m_shell.SetLinkIndicator(SessionText(State().connected ? kLinkOn : kLinkOff));
+    m_shell.SetLinkIndicator(SessionText(State().connected ? ids::kOnLine : ids::kOffLine));
     m_doc.UpdateAllViews(kHintLiveState);
 }
 
 void Session::UpdateTitle() {
-    std::string title = SessionText(kTitle);
+    std::string title = SessionText(ids::kAppTitle);
     if (m_doc.HasProject()) {
         title += " - " + TextCodec::Cp1251ToUtf8(TextOf(State().address)) + " [" +
                  m_doc.ProjectName() + "]";
@@ -236,19 +231,19 @@ void Session::UpdateTitle() {
 
 void Session::OnTimeSync() {
     BusyScope busy(*this);
-    if (m_operator.Ask(kMsgTimeSyncAsk, SessionText(kMsgTimeSyncAsk))) SetStep(8);
+    if (m_operator.Ask(ids::kAskTimeSync, SessionText(ids::kAskTimeSync))) SetStep(8);
 }
 
 void Session::OnFormatMemory() {
     if (!State().connected) return;
-    if (!m_operator.Ask(kMsgFormatAsk, SessionText(kMsgFormatAsk))) return;
+    if (!m_operator.Ask(ids::kAskFormatMemory, SessionText(ids::kAskFormatMemory))) return;
     UpdateTitle();
     m_commands.FormatMemory();
     Disconnect(false);
 }
 
 void Session::OnClearInstrument() {
-    if (!m_operator.Ask(kMsgClearAsk, SessionText(kMsgClearAsk))) return;
+    if (!m_operator.Ask(ids::kAskClearInstrument, SessionText(ids::kAskClearInstrument))) return;
     if (const int saved = m_doc.SaveProject(); saved != kFileOk && m_doc.HasProject()) {
         ProjectLibrary(m_doc, m_operator).ShowFileError(saved, m_doc.PathName());
     }
@@ -292,7 +287,7 @@ void Session::OnSensorDatabase() {
 void Session::OnHelp() {
     const std::string path = m_doc.ProgramFolder() + kHelpFile + kHelpExtension;
     if (!m_shell.OpenHelpFile(path)) {
-        m_operator.Tell(kMsgNoHelp, SessionText(kMsgNoHelp), MessageIcon::Error);
+        m_operator.Tell(ids::kNoHelp, SessionText(ids::kNoHelp), MessageIcon::Error);
     }
 }
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/StringTable.h"
+#include "base/StringTable.h"
 
 namespace vg28 {
 

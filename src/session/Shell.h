@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "app/NetDevice.h"
 #include "project/ProjectSetup.h"
 #include "project/TimeStamp.h"
+#include "session/NetDevice.h"
 
 namespace vg28 {
 

@@ -22,7 +22,7 @@ struct SyncEnvironment {
     Operator& op;
     Clock& clock;
     // Run after the instrument's project file was loaded; empty: every sensor ID of the project
-    // is looked up and a missing one is reported with string 10035.
+    // is looked up and a missing one is reported with ids::kSensorsNotRegistered.
     std::function<void()> checkSensorsRegistered;
 };
 

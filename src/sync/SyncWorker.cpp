@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "link/DebugLog.h"
+#include "base/DebugLog.h"
 #include "platform/CivilTime.h"
 #include "platform/Clock.h"
 #include "platform/FixedText.h"

@@ -1,8 +1,9 @@
 #include "sync/Synchronization.h"
 
-#include "app/Operator.h"
-#include "app/StringTable.h"
-#include "link/DebugLog.h"
+#include "base/DebugLog.h"
+#include "base/Operator.h"
+#include "base/StringIds.h"
+#include "base/StringTable.h"
 #include "platform/FixedText.h"
 #include "platform/TextCodec.h"
 #include "project/CProjectDoc.h"
@@ -79,8 +80,8 @@ bool CheckProjectSensorsRegistered(SyncEnvironment& env) {
         const std::string_view text = TextOf(id);
         if (text.empty() || text == kPlugAndPlay) continue;
         if (!env.sensors.FindById(text)) {
-            env.op.Tell(ids::kSyncSensorsMissing,
-                        std::string(StringTable::Get(ids::kSyncSensorsMissing)),
+            env.op.Tell(ids::kSensorsNotRegistered,
+                        std::string(StringTable::Get(ids::kSensorsNotRegistered)),
                         MessageIcon::Warning);
             return false;
         }

@@ -17,8 +17,8 @@
 #include <QUrl>
 
 #include "app/Application.h"
-#include "app/Profile.h"
-#include "app/ProfileKeys.h"
+#include "base/Profile.h"
+#include "base/ProfileKeys.h"
 #include "project/CProjectDoc.h"
 #include "session/CommandIds.h"
 #include "sync/SyncWorker.h"
@@ -234,14 +234,14 @@ CTableView* CMainFrame::RecordTable() const {
 }
 
 bool CMainFrame::IsViewCommand(int id) const {
-    return id == viewcmd::kColumnChoice ||
-           (id >= viewcmd::kTableModeFirst && id <= viewcmd::kTableModeDiagnostics) ||
-           id == viewcmd::kPanelCurrent || id == viewcmd::kPanelLastRecord ||
-           id == viewcmd::kExportMarked || id == viewcmd::kExportAll || id == viewcmd::kDataViewer;
+    return id == cmd::kColumnChoice ||
+           (id >= cmd::kTableModeFirst && id <= cmd::kTableModeDiagnostics) ||
+           id == cmd::kPanelCurrent || id == cmd::kPanelLastRecord || id == cmd::kExportMarked ||
+           id == cmd::kExportAll || id == cmd::kDataViewer;
 }
 
 CommandState CMainFrame::QueryCommand(int id) const {
-    if (id == viewcmd::kExit) return {true, true, false};
+    if (id == cmd::kExit) return {true, true, false};
     if (IsViewCommand(id)) {
         // A view's commands exist only while that view is active.
         if (IsControlPanelActive()) {
@@ -277,7 +277,7 @@ bool CMainFrame::RunCommand(int id) {
     const CommandState state = QueryCommand(id);
     if (!state.handled || !state.enabled) return false;
     bool done = false;
-    if (id == viewcmd::kExit) {
+    if (id == cmd::kExit) {
         close();
         return true;
     }
@@ -404,7 +404,7 @@ void CMainFrame::ShowControlPanel(bool currentReadings) {
     }
     m_panelFrame->showMaximized();
     m_mdi->setActiveSubWindow(m_panelFrame);
-    if (currentReadings) ControlPanel()->OnCommand(viewcmd::kPanelCurrent);
+    if (currentReadings) ControlPanel()->OnCommand(cmd::kPanelCurrent);
     UpdateCommandUi();
 }
 

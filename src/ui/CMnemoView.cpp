@@ -9,23 +9,21 @@
 #include <cstdio>
 #include <tuple>
 
-#include "app/Profile.h"
-#include "app/ProfileKeys.h"
-#include "app/StringTable.h"
+#include "base/Profile.h"
+#include "base/ProfileKeys.h"
+#include "base/StringIds.h"
+#include "base/StringTable.h"
 #include "platform/FixedText.h"
 #include "project/CProjectDoc.h"
 #include "sensors/SensorDatabase.h"
 #include "sensors/SensorFormat.h"
-#include "ui/CommandTable.h"
+#include "session/CommandIds.h"
 #include "ui/QtOperator.h"
 #include "ui/ViewFont.h"
 
 namespace vg28::ui {
 
 namespace {
-
-constexpr int kOnLineId = 10038;   // "На связи"
-constexpr int kOffLineId = 10039;  // "Нет связи"
 
 // The controls' rectangles on the canvas (left, top, right, bottom).
 constexpr QRect CanvasRect(int left, int top, int right, int bottom) {
@@ -312,7 +310,7 @@ void CMnemoView::Refresh() {
         }
     }
 
-    QString link = Text(s.connected ? kOnLineId : kOffLineId);
+    QString link = Text(s.connected ? ids::kOnLine : ids::kOffLine);
     if (s.connected && s.firmwareVersion != 0) {
         link +=
             QStringLiteral(" - # %1 %2")
@@ -349,9 +347,9 @@ CommandState CMnemoView::QueryCommand(int id) const {
     const bool project = m_doc.HasProject();
     const bool lastRecord = m_displayMode == 1 && project;
     switch (id) {
-        case viewcmd::kPanelCurrent:
+        case cmd::kPanelCurrent:
             return {true, m_doc.m_rCurState.deviceMode != 2, !lastRecord};
-        case viewcmd::kPanelLastRecord:
+        case cmd::kPanelLastRecord:
             return {true, project, lastRecord};
         default:
             return {};
@@ -360,10 +358,10 @@ CommandState CMnemoView::QueryCommand(int id) const {
 
 bool CMnemoView::OnCommand(int id) {
     switch (id) {
-        case viewcmd::kPanelCurrent:
+        case cmd::kPanelCurrent:
             m_displayMode = 0;
             break;
-        case viewcmd::kPanelLastRecord:
+        case cmd::kPanelLastRecord:
             m_displayMode = 1;
             break;
         default:

@@ -37,7 +37,7 @@ public:
     void Refresh();
 
     int DisplayMode() const { return m_displayMode; }
-    // Commands 32800 and 32801 of the panel.
+    // The panel's commands cmd::kPanelCurrent and cmd::kPanelLastRecord.
     CommandState QueryCommand(int id) const;
     bool OnCommand(int id);
 

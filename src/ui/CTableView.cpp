@@ -5,17 +5,18 @@
 #include <QHeaderView>
 #include <QPainter>
 
-#include "app/Profile.h"
-#include "app/ProfileKeys.h"
+#include "base/Profile.h"
+#include "base/ProfileKeys.h"
+#include "base/StringIds.h"
 #include "graph/ViewerLauncher.h"
 #include "project/CProjectDoc.h"
 #include "project/ProjectLibrary.h"
 #include "project/RecordExport.h"
 #include "project/TableColumns.h"
+#include "session/CommandIds.h"
 #include "session/SessionText.h"
 #include "session/Shell.h"
 #include "ui/ColumnChoiceDialog.h"
-#include "ui/CommandTable.h"
 #include "ui/GraphTypeDialog.h"
 #include "ui/QtOperator.h"
 #include "ui/RecordTableModel.h"
@@ -141,14 +142,14 @@ void CTableView::paintEvent(QPaintEvent* event) {
 }
 
 CommandState CTableView::QueryCommand(int id) const {
-    if (id >= viewcmd::kTableModeFirst && id < viewcmd::kTableModeFirst + TableColumns::kModeCount)
-        return {true, true, id - viewcmd::kTableModeFirst == m_mode};
+    if (id >= cmd::kTableModeFirst && id < cmd::kTableModeFirst + TableColumns::kModeCount)
+        return {true, true, id - cmd::kTableModeFirst == m_mode};
     switch (id) {
-        case viewcmd::kColumnChoice:
-        case viewcmd::kExportMarked:
-        case viewcmd::kExportAll:
+        case cmd::kColumnChoice:
+        case cmd::kExportMarked:
+        case cmd::kExportAll:
             return {true, true, false};
-        case viewcmd::kDataViewer:
+        case cmd::kDataViewer:
             return {true, m_viewerRegistered && m_viewer != nullptr, false};
         default:
             return {};
@@ -157,22 +158,21 @@ CommandState CTableView::QueryCommand(int id) const {
 
 bool CTableView::OnCommand(int id) {
     if (!QueryCommand(id).enabled) return false;
-    if (id >= viewcmd::kTableModeFirst &&
-        id < viewcmd::kTableModeFirst + TableColumns::kModeCount) {
-        SetMode(id - viewcmd::kTableModeFirst);
+    if (id >= cmd::kTableModeFirst && id < cmd::kTableModeFirst + TableColumns::kModeCount) {
+        SetMode(id - cmd::kTableModeFirst);
         return true;
     }
     switch (id) {
-        case viewcmd::kColumnChoice:
+        case cmd::kColumnChoice:
             ChooseColumns();
             return true;
-        case viewcmd::kExportMarked:
+        case cmd::kExportMarked:
             ExportRecords(1);
             return true;
-        case viewcmd::kExportAll:
+        case cmd::kExportAll:
             ExportRecords(0);
             return true;
-        case viewcmd::kDataViewer:
+        case cmd::kDataViewer:
             StartDataViewer();
             return true;
         default:
@@ -213,13 +213,12 @@ void CTableView::ExportRecords(int markLimits) {
 }
 
 void CTableView::AnnounceExport(const std::string& path) {
-    constexpr int kExportedId = 57354;  // "Экспортировано записей: %d в файл %1"
     // Long enough to read the path.
     constexpr int kExportedSeconds = 8;
     if (!m_shell) return;
     // One line per record is written.
     m_shell->ShowTransientMessage(
-        SessionTextWith(kExportedId, static_cast<long long>(m_doc.records.size()), path),
+        SessionTextWith(ids::kRecordsExported, static_cast<long long>(m_doc.records.size()), path),
         kExportedSeconds);
 }
 

@@ -2,38 +2,33 @@
 
 #include <cstring>
 
-#include "app/StringTable.h"
+#include "base/StringIds.h"
+#include "base/StringTable.h"
 #include "session/CommandIds.h"
 
 namespace vg28::ui {
-
-namespace {
-
-constexpr int kAboutPromptId = 57664;
-
-}  // namespace
 
 const std::vector<CommandInfo>& CommandTable::Commands() {
     static const std::vector<CommandInfo> table = {
         {cmd::kChooseProject, "&Открыть / Новый...", "Ctrl+O", "Открыть / создать проект", ""},
         {cmd::kEditProject, "&Изменить...", "", "Изменить параметры проекта", ""},
         {cmd::kClearInstrument, "О&чистить", "", "Стереть проект в VG-28", ""},
-        {viewcmd::kExportMarked, "&Корректных значений", "", "Экспорт записей в .txt или .csv файл",
+        {cmd::kExportMarked, "&Корректных значений", "", "Экспорт записей в .txt или .csv файл",
          ""},
-        {viewcmd::kExportAll, "&Всех записей", "", "Экспорт всех записей в .txt или .csv файл", ""},
-        {viewcmd::kDataViewer, "&Data Viewer", "Ctrl+G", "Графики", "Запуск Data Viewer"},
+        {cmd::kExportAll, "&Всех записей", "", "Экспорт всех записей в .txt или .csv файл", ""},
+        {cmd::kDataViewer, "&Data Viewer", "Ctrl+G", "Графики", "Запуск Data Viewer"},
         {cmd::kSensorDatabase, "База датчиков...", "", "База датчиков", ""},
-        {viewcmd::kExit, "&Выход", "Alt+X", "Выход из программы", ""},
+        {cmd::kExit, "&Выход", "Alt+X", "Выход из программы", ""},
         {cmd::kShowControlPanel, "Панель &управления", "Ctrl+P", "Таблица режима работы", ""},
         {cmd::kShowRecordTable, "&Таблица записей", "Ctrl+T", "Просмотр записей в виде таблицы",
          "Таблица записей"},
-        {viewcmd::kTableModeFull, "&Полная", "", "Все данные", ""},
-        {viewcmd::kTableModeTypical, "", "", "Типичные", ""},
-        {viewcmd::kTableModeCustom, "По &выбору", "", "По выбору", ""},
-        {viewcmd::kTableModeDiagnostics, "Режим &диагностики", "", "Диагностика", ""},
-        {viewcmd::kColumnChoice, "&Выбор столбцов...", "", "Выбор столбцов для просмотра", ""},
-        {viewcmd::kPanelCurrent, "Просмотр &текущих измерений", "", "Текущие значения", ""},
-        {viewcmd::kPanelLastRecord, "Последняя &запись", "", "Последняя запись", ""},
+        {cmd::kTableModeFull, "&Полная", "", "Все данные", ""},
+        {cmd::kTableModeTypical, "", "", "Типичные", ""},
+        {cmd::kTableModeCustom, "По &выбору", "", "По выбору", ""},
+        {cmd::kTableModeDiagnostics, "Режим &диагностики", "", "Диагностика", ""},
+        {cmd::kColumnChoice, "&Выбор столбцов...", "", "Выбор столбцов для просмотра", ""},
+        {cmd::kPanelCurrent, "Просмотр &текущих измерений", "", "Текущие значения", ""},
+        {cmd::kPanelLastRecord, "Последняя &запись", "", "Последняя запись", ""},
         {cmd::kShowStartWindow, "Показывать стартовое окно", "", "Показывать стартовое окно", ""},
         {cmd::kConnect, "&Синхронизция проекта", "F2", "Синхронизация проекта с VG-28",
          "Синхронизация"},
@@ -50,8 +45,8 @@ const std::vector<CommandInfo>& CommandTable::Commands() {
         {cmd::kFormatMemory, "Форматирование памяти", "", "Форматирование памяти VG-28", ""},
         {cmd::kConnectionSettings, "&Установки соединения...", "",
          "Изменить настройки соединения с VG-28", ""},
-        {kAboutPromptId, "&О программе", "",
-         "Информация о программе, номер версии и авторские права", ""},
+        {cmd::kAbout, "&О программе", "", "Информация о программе, номер версии и авторские права",
+         ""},
         {cmd::kHelp, "", "F1", "Показать помощь", ""},
     };
     return table;
@@ -70,25 +65,23 @@ const std::vector<MenuInfo>& CommandTable::Menus() {
           {cmd::kEditProject},
           {cmd::kClearInstrument},
           {0},
-          {-1,
-           "&Экспорт...",
-           {{viewcmd::kExportMarked}, {viewcmd::kExportAll}, {viewcmd::kDataViewer}}},
+          {-1, "&Экспорт...", {{cmd::kExportMarked}, {cmd::kExportAll}, {cmd::kDataViewer}}},
           {0},
           {cmd::kSensorDatabase},
           {0},
-          {viewcmd::kExit}}},
+          {cmd::kExit}}},
         {"П&росмотр",
          {{cmd::kShowControlPanel},
           {cmd::kShowRecordTable},
           {0},
           {-1,
            "Вид таблицы &записей",
-           {{viewcmd::kTableModeFull},
-            {viewcmd::kTableModeCustom},
-            {viewcmd::kTableModeDiagnostics},
+           {{cmd::kTableModeFull},
+            {cmd::kTableModeCustom},
+            {cmd::kTableModeDiagnostics},
             {0},
-            {viewcmd::kColumnChoice}}},
-          {-1, "Вид &панели управления", {{viewcmd::kPanelCurrent}, {viewcmd::kPanelLastRecord}}},
+            {cmd::kColumnChoice}}},
+          {-1, "Вид &панели управления", {{cmd::kPanelCurrent}, {cmd::kPanelLastRecord}}},
           {0},
           {cmd::kShowStartWindow}}},
         {"V&G-28",
@@ -106,7 +99,7 @@ const std::vector<MenuInfo>& CommandTable::Menus() {
           {cmd::kFormatMemory},
           {0},
           {cmd::kConnectionSettings}}},
-        {"&?", {{kAboutPromptId}}},
+        {"&?", {{cmd::kAbout}}},
     };
     return menus;
 }
@@ -120,8 +113,8 @@ const std::vector<int>& CommandTable::Toolbar() {
                                              cmd::kShowControlPanel,
                                              cmd::kShowRecordTable,
                                              0,
-                                             viewcmd::kPanelCurrent,
-                                             viewcmd::kPanelLastRecord,
+                                             cmd::kPanelCurrent,
+                                             cmd::kPanelLastRecord,
                                              0,
                                              cmd::kConnect,
                                              0,
@@ -133,7 +126,7 @@ const std::vector<int>& CommandTable::Toolbar() {
                                              cmd::kModeRecord,
                                              cmd::kModeStop,
                                              0,
-                                             viewcmd::kDataViewer};
+                                             cmd::kDataViewer};
     return toolbar;
 }
 

@@ -1,28 +1,13 @@
 #pragma once
-// The command table of the main window: every command's identifier, menu text, accelerator,
-// status prompt and tooltip, the menus with their separators and the toolbar's order. The main
-// window builds its menus, toolbar and shortcuts from these tables and nothing else.
+// The command table of the main window: every command's identifier (session/CommandIds.h), menu
+// text, accelerator, status prompt and tooltip, the menus with their separators and the toolbar's
+// order. The main window builds its menus, toolbar and shortcuts from these tables and nothing
+// else.
 
 #include <QString>
 #include <vector>
 
 namespace vg28::ui {
-
-// Commands of the views (the session's commands are in session/CommandIds.h).
-namespace viewcmd {
-inline constexpr int kColumnChoice = 32793;    // "&Выбор столбцов..."
-inline constexpr int kTableModeFirst = 32794;  // 32794..32797: table view modes 0..3
-inline constexpr int kTableModeFull = 32794;
-inline constexpr int kTableModeTypical = 32795;  // no menu item
-inline constexpr int kTableModeCustom = 32796;
-inline constexpr int kTableModeDiagnostics = 32797;
-inline constexpr int kPanelCurrent = 32800;  // "Просмотр &текущих измерений"
-inline constexpr int kPanelLastRecord = 32801;
-inline constexpr int kExportMarked = 32803;  // "&Корректных значений"
-inline constexpr int kExportAll = 32804;     // "&Всех записей"
-inline constexpr int kDataViewer = 32818;    // Ctrl+G
-inline constexpr int kExit = 57665;          // Alt+X
-}  // namespace viewcmd
 
 struct CommandInfo {
     int id;

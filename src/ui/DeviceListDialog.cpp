@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/Operator.h"
+#include "base/Operator.h"
 #include "platform/FixedText.h"
 #include "ui/DialogButtons.h"
 #include "ui/QtOperator.h"

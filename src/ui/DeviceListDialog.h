@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/NetDevice.h"
+#include "session/NetDevice.h"
 #include "session/Shell.h"
 
 class QTreeWidget;

@@ -4,18 +4,12 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-#include "app/Operator.h"
+#include "base/Operator.h"
+#include "base/StringIds.h"
 #include "project/ProjectLibrary.h"
 #include "ui/DialogButtons.h"
 
 namespace vg28::ui {
-
-namespace {
-
-// The framework's text for an edit that holds too much.
-constexpr int kTooLongId = 0xF110;
-
-}  // namespace
 
 NewProjectDialog::NewProjectDialog(const QString& proposedName, Operator& op,
                                    std::function<int(const std::string&)> create, QWidget* parent)
@@ -45,7 +39,7 @@ void NewProjectDialog::OnOk() {
     // The limit counts characters: neither UTF-8 bytes nor UTF-16 units.
     if (name.toStdU32String().size() > static_cast<std::size_t>(kMaxNameLength)) {
         m_operator.Tell(
-            kTooLongId,
+            ids::kEditTooLong,
             "Please enter no more than " + std::to_string(kMaxNameLength) + " characters.",
             MessageIcon::Warning);
         return;

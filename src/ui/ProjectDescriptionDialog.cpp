@@ -8,8 +8,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/Operator.h"
-#include "app/StringTable.h"
+#include "base/Operator.h"
+#include "base/StringIds.h"
+#include "base/StringTable.h"
 #include "platform/FixedText.h"
 #include "platform/TextCodec.h"
 #include "project/CProjectDoc.h"
@@ -21,11 +22,6 @@
 namespace vg28::ui {
 
 namespace {
-
-constexpr int kNoSensorId = 10410;
-constexpr int kPeriodId = 10411;
-constexpr int kDuplicateId = 10412;
-constexpr int kClearId = 10413;
 
 constexpr int kStationChannel = 8;  // the first KWS channel (radiation)
 const char* const kKwsIds[] = {"KWS/R PAR", "KWS/AT", "KWS/RH"};
@@ -293,7 +289,9 @@ void ProjectDescriptionDialog::TakeValues() {
 }
 
 void ProjectDescriptionDialog::OnClear() {
-    if (!m_operator.Ask(kClearId, std::string(StringTable::Get(kClearId)))) return;
+    if (!m_operator.Ask(ids::kAskClearProject,
+                        std::string(StringTable::Get(ids::kAskClearProject))))
+        return;
     TakeValues();
     for (int k = 0; k <= kStationChannel; ++k)
         SetId(m_work, k, "");
@@ -317,12 +315,14 @@ void ProjectDescriptionDialog::OnOk() {
     const bool any = std::any_of(std::begin(kChecked), std::end(kChecked),
                                  [this](int k) { return !Id(m_work, k).empty(); });
     if (!any) {
-        m_operator.Tell(kNoSensorId, std::string(StringTable::Get(kNoSensorId)),
+        m_operator.Tell(ids::kNoSensorChosen, std::string(StringTable::Get(ids::kNoSensorChosen)),
                         MessageIcon::Warning);
         return;
     }
     if (m_work.period <= 0 || kCyclesBase % m_work.period != 0) {
-        m_operator.Tell(kPeriodId, std::string(StringTable::Get(kPeriodId)), MessageIcon::Warning);
+        m_operator.Tell(ids::kPeriodNotWholeCycles,
+                        std::string(StringTable::Get(ids::kPeriodNotWholeCycles)),
+                        MessageIcon::Warning);
         return;
     }
     for (int k : kChecked) {
@@ -332,8 +332,9 @@ void ProjectDescriptionDialog::OnOk() {
         for (int j = k + 1; j < kChannelCount && !repeated; ++j)
             repeated = Id(m_work, j) == id;
         if (!repeated) continue;
-        if (!m_operator.Ask(kDuplicateId,
-                            StringTable::FormatInsert(kDuplicateId, TextCodec::Cp1251ToUtf8(id)))) {
+        if (!m_operator.Ask(
+                ids::kAskDuplicateSensor,
+                StringTable::FormatInsert(ids::kAskDuplicateSensor, TextCodec::Cp1251ToUtf8(id)))) {
             return;
         }
         break;

@@ -4,14 +4,13 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "app/StringTable.h"
+#include "base/StringIds.h"
+#include "base/StringTable.h"
 #include "platform/TextCodec.h"
 
 namespace vg28::ui {
 
 namespace {
-
-constexpr int kApplicationTitleId = 57344;
 
 QMessageBox::Icon IconOf(MessageIcon icon) {
     switch (icon) {
@@ -40,7 +39,7 @@ void AddButton(QMessageBox& box, QMessageBox::StandardButton which, const char* 
 }  // namespace
 
 QString ApplicationTitle() {
-    return QString::fromUtf8(std::string(StringTable::Get(kApplicationTitleId)).c_str());
+    return QString::fromUtf8(std::string(StringTable::Get(ids::kAppTitle)).c_str());
 }
 
 QString FromCp1251(const std::string& text) {

@@ -6,7 +6,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "app/Operator.h"
+#include "base/Operator.h"
 
 namespace vg28::ui {
 
@@ -21,7 +21,7 @@ private:
     QPointer<QWidget> m_parent;
 };
 
-// The application title, string 57344.
+// The application title, string ids::kAppTitle.
 QString ApplicationTitle();
 // A UTF-8 text of the core.
 inline QString FromUtf8(const std::string& text) {

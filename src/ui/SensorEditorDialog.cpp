@@ -17,8 +17,9 @@
 #include <utility>
 #include <vector>
 
-#include "app/Operator.h"
-#include "app/StringTable.h"
+#include "base/Operator.h"
+#include "base/StringIds.h"
+#include "base/StringTable.h"
 #include "platform/FixedText.h"
 #include "sensors/SensorFormat.h"
 #include "ui/CoefficientDialog.h"
@@ -422,9 +423,8 @@ void SensorEditorDialog::OnChange() {
     if (m_editing || index < 0) return;
     const SensorRecord& record = m_database.At(static_cast<std::size_t>(index));
     if (!SensorEditRules::MayChange(TextOf(record.id), m_openAll)) {
-        m_operator.Tell(SensorEditRules::kMsgCannotChange,
-                        std::string(StringTable::Get(SensorEditRules::kMsgCannotChange)),
-                        MessageIcon::Stop);
+        m_operator.Tell(ids::kCannotChangeSensor,
+                        std::string(StringTable::Get(ids::kCannotChangeSensor)), MessageIcon::Stop);
         return;
     }
     m_editIndex = index;
@@ -444,13 +444,13 @@ void SensorEditorDialog::OnDelete() {
     // The last sensor stays: a database without sensors does not load, and the program would
     // not start again.
     if (m_database.Count() <= 1 || !SensorEditRules::MayDelete(id, m_openAll)) {
-        m_operator.Tell(SensorEditRules::kMsgCannotDelete,
-                        std::string(StringTable::Get(SensorEditRules::kMsgCannotDelete)),
+        m_operator.Tell(ids::kCannotDeleteSensor,
+                        std::string(StringTable::Get(ids::kCannotDeleteSensor)),
                         MessageIcon::Information);
         return;
     }
-    if (!m_operator.Ask(SensorEditRules::kMsgAskDelete,
-                        std::string(StringTable::Get(SensorEditRules::kMsgAskDelete)))) {
+    if (!m_operator.Ask(ids::kAskDeleteSensor,
+                        std::string(StringTable::Get(ids::kAskDeleteSensor)))) {
         return;
     }
     const int row = m_list->currentRow();

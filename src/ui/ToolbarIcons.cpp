@@ -4,7 +4,6 @@
 #include <QPainterPath>
 
 #include "session/CommandIds.h"
-#include "ui/CommandTable.h"
 
 namespace vg28::ui {
 
@@ -167,10 +166,10 @@ QIcon ToolbarIcons::ForCommand(int id) {
         case cmd::kShowRecordTable:
             draw = DrawTable;
             break;
-        case viewcmd::kPanelCurrent:
+        case cmd::kPanelCurrent:
             draw = DrawCurrent;
             break;
-        case viewcmd::kPanelLastRecord:
+        case cmd::kPanelLastRecord:
             draw = DrawLastRecord;
             break;
         case cmd::kConnect:
@@ -191,7 +190,7 @@ QIcon ToolbarIcons::ForCommand(int id) {
         case cmd::kModeStop:
             draw = DrawStop;
             break;
-        case viewcmd::kDataViewer:
+        case cmd::kDataViewer:
             draw = DrawGraph;
             break;
         default:

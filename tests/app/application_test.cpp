@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/Application.h"
-#include "app/Operator.h"
+#include "base/Operator.h"
 #include "platform/FakeClock.h"
 #include "platform/FixedText.h"
 #include "project/CProjectDoc.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <utility>
 
-#include "app/Profile.h"
+#include "base/Profile.h"
 #include "platform/Locale.h"
 #include "project/CProjectDoc.h"
 #include "sensors/SensorDatabase.h"

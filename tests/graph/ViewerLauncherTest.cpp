@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/Operator.h"
+#include "base/Operator.h"
 #include "export/TestProject.h"
 #include "platform/ProcessStart.h"
 

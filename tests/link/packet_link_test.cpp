@@ -4,7 +4,7 @@
 #include <string>
 
 #include "ScriptedLine.h"
-#include "link/DebugLog.h"
+#include "base/DebugLog.h"
 #include "link/PacketLink.h"
 #include "platform/FakeClock.h"
 #include "platform/FixedText.h"

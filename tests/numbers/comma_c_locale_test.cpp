@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "base/DebugLog.h"
 #include "export/TestProject.h"
 #include "graph/GraphScript.h"
-#include "link/DebugLog.h"
 #include "platform/CLocaleScope.h"
 #include "platform/FixedText.h"
 #include "platform/NumberText.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Operator.h"
-#include "app/Profile.h"
+#include "base/Operator.h"
+#include "base/Profile.h"
 #include "project/CProjectDoc.h"
 #include "sensors/SensorDatabase.h"
 #include "support/TempFolder.h"
@@ -28,7 +28,8 @@ struct FixtureSensor {
 SensorRecord MakeSensor(const FixtureSensor& sensor);
 
 // Writes "sensors.dat" with the given sensors into the folder and loads it back.
-SensorDatabase MakeSensorDatabase(const TempFolder& folder, const std::vector<FixtureSensor>& specs);
+SensorDatabase MakeSensorDatabase(const TempFolder& folder,
+                                  const std::vector<FixtureSensor>& specs);
 
 // An Operator that records every message and answers questions with a scripted answer.
 class RecordingOperator : public Operator {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ProfileKeys.h"
+#include "base/ProfileKeys.h"
 #include "platform/FixedText.h"
 #include "platform/Locale.h"
 #include "project/ProjectFixture.h"

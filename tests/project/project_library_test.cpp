@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "app/StringTable.h"
+#include "base/StringIds.h"
+#include "base/StringTable.h"
 #include "platform/FixedText.h"
 #include "platform/Locale.h"
 #include "project/ProjectFixture.h"
@@ -125,7 +126,7 @@ TEST(ProjectLibrary, InvalidNamesAreRefused) {
         EXPECT_EQ(f.folder.Files(), std::vector<std::string>());
         if (!name.empty()) {
             ASSERT_EQ(f.op.shown.size(), 1u);
-            EXPECT_EQ(f.op.shown[0].stringId, ProjectLibrary::kInvalidNameStringId);
+            EXPECT_EQ(f.op.shown[0].stringId, ids::kInvalidProjectName);
             EXPECT_FALSE(f.op.shown[0].text.empty());
         }
     }
@@ -168,7 +169,7 @@ TEST(ProjectLibrary, DeleteAsksAndRemovesProjectAndGraphScript) {
     EXPECT_FALSE(f.library.DeleteProject("gone"));
     EXPECT_TRUE(f.folder.Exists("gone.phj"));
     ASSERT_EQ(f.op.shown.size(), 1u);
-    EXPECT_EQ(f.op.shown[0].stringId, ids::kDeleteProject);
+    EXPECT_EQ(f.op.shown[0].stringId, ids::kAskDeleteProject);
     EXPECT_EQ(f.op.shown[0].text, "Удалить проект?");
     EXPECT_EQ(f.op.shown[0].buttons, MessageButtons::YesNo);
     EXPECT_EQ(f.op.shown[0].icon, MessageIcon::Question);
@@ -256,7 +257,7 @@ TEST(ProjectLibrary, NamesMustFitTheInstrumentsEncoding) {
         EXPECT_EQ(f.library.NewProject(r.text), -1);
         EXPECT_EQ(f.folder.Files(), std::vector<std::string>());
         ASSERT_EQ(f.op.shown.size(), 1u);
-        EXPECT_EQ(f.op.shown[0].stringId, ProjectLibrary::kUnencodableNameStringId);
+        EXPECT_EQ(f.op.shown[0].stringId, ids::kUnencodableProjectName);
         EXPECT_EQ(f.op.shown[0].text,
                   "Недопустимые символы: \"" + r.shown +
                       "\"\n\nVG-28 хранит тексты в кодировке Windows-1251.\nИспользуйте русские "

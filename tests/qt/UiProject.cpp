@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Operator.h"
+#include "base/Operator.h"
 #include "platform/FixedText.h"
 #include "project/ProjectLibrary.h"
 

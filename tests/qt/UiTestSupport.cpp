@@ -5,7 +5,7 @@
 #include <deque>
 #include <filesystem>
 
-#include "app/Profile.h"
+#include "base/Profile.h"
 
 namespace vg28::test {
 

@@ -14,7 +14,7 @@
 
 #include "UiProject.h"
 #include "UiTestSupport.h"
-#include "app/Profile.h"
+#include "base/Profile.h"
 #include "platform/FixedText.h"
 #include "platform/TextCodec.h"
 #include "session/CommandIds.h"

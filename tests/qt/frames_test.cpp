@@ -12,23 +12,22 @@
 
 #include "UiProject.h"
 #include "UiTestSupport.h"
-#include "app/Profile.h"
+#include "base/Profile.h"
 #include "session/CommandIds.h"
 #include "ui/CChildFrame.h"
 #include "ui/CMnemoView.h"
 #include "ui/CTableView.h"
-#include "ui/CommandTable.h"
 
 namespace vg28::test {
 namespace {
 
-using ui::viewcmd::kColumnChoice;
-using ui::viewcmd::kDataViewer;
-using ui::viewcmd::kExportAll;
-using ui::viewcmd::kExportMarked;
-using ui::viewcmd::kPanelCurrent;
-using ui::viewcmd::kPanelLastRecord;
-using ui::viewcmd::kTableModeFull;
+using cmd::kColumnChoice;
+using cmd::kDataViewer;
+using cmd::kExportAll;
+using cmd::kExportMarked;
+using cmd::kPanelCurrent;
+using cmd::kPanelLastRecord;
+using cmd::kTableModeFull;
 
 bool Enabled(RunningTerminal& t, int id) {
     t.Frame().UpdateCommandUi();

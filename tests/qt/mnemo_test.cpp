@@ -10,10 +10,10 @@
 
 #include "UiProject.h"
 #include "UiTestSupport.h"
-#include "app/Profile.h"
+#include "base/Profile.h"
 #include "platform/FixedText.h"
+#include "session/CommandIds.h"
 #include "ui/CMnemoView.h"
-#include "ui/CommandTable.h"
 
 namespace vg28::test {
 namespace {
@@ -30,7 +30,7 @@ ui::CMnemoView& Panel(RunningTerminal& t) {
 }
 
 void SetMode(RunningTerminal& t, int mode) {
-    Panel(t).OnCommand(mode == 0 ? ui::viewcmd::kPanelCurrent : ui::viewcmd::kPanelLastRecord);
+    Panel(t).OnCommand(mode == 0 ? cmd::kPanelCurrent : cmd::kPanelLastRecord);
 }
 
 // Channel 13 or hidden probe channels listed, Em50 channels shown without the Em50 option.
@@ -141,7 +141,7 @@ TEST(ControlPanel, HintsAndTheInstrumentState) {
     doc.UpdateAllViews(kHintLiveState);
     // Recording switches the panel to the last record; 32800 is then disabled.
     EXPECT_EQ(Panel(t).DisplayMode(), 1);
-    EXPECT_FALSE(Panel(t).QueryCommand(ui::viewcmd::kPanelCurrent).enabled);
+    EXPECT_FALSE(Panel(t).QueryCommand(cmd::kPanelCurrent).enabled);
     EXPECT_EQ(Panel(t).StatusList()->item(0, 1)->text(),
               QStringLiteral("На связи - # VG28-00115 (v.2.1.0.5)"));
     EXPECT_EQ(Panel(t).StatusList()->item(1, 1)->text(), QStringLiteral("Режим записи"));

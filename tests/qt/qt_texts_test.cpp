@@ -14,7 +14,7 @@
 #include "UiProject.h"
 #include "UiTestSupport.h"
 #include "qtcommon/QtTranslations.h"
-#include "ui/CommandTable.h"
+#include "session/CommandIds.h"
 
 namespace vg28::test {
 namespace {
@@ -35,7 +35,7 @@ void OpenExportDialog(RunningTerminal& t, std::function<void(QFileDialog&)> look
         look(*dialog);
         QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
     });
-    ASSERT_TRUE(t.Frame().RunCommand(ui::viewcmd::kExportMarked));
+    ASSERT_TRUE(t.Frame().RunCommand(cmd::kExportMarked));
     EXPECT_EQ(UnansweredModals(), 0);
 }
 

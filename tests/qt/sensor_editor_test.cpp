@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "UiTestSupport.h"
+#include "base/StringIds.h"
 #include "platform/FixedText.h"
 #include "platform/Locale.h"
 #include "project/ProjectFixture.h"
@@ -202,7 +203,7 @@ TEST(SensorEditor, LastSensorIsNotDeleted) {
     Click(dialog, "delete");
     EXPECT_EQ(f.database.Count(), 1u);
     ASSERT_EQ(f.op.shown.size(), 1u);
-    EXPECT_EQ(f.op.shown[0].stringId, SensorEditRules::kMsgCannotDelete);
+    EXPECT_EQ(f.op.shown[0].stringId, ids::kCannotDeleteSensor);
 }
 
 // A new sensor stored as "T T 1" or "T T", or with its suffix lost; the saved entry not

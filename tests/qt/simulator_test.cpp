@@ -8,7 +8,7 @@
 #include <QTimer>
 
 #include "UiTestSupport.h"
-#include "app/Profile.h"
+#include "base/Profile.h"
 #include "project/CProjectDoc.h"
 #include "session/CommandIds.h"
 #include "sync/HeadlessSyncDriver.h"

@@ -7,7 +7,7 @@
 
 #include "UiProject.h"
 #include "UiTestSupport.h"
-#include "ui/CommandTable.h"
+#include "session/CommandIds.h"
 
 namespace vg28::test {
 namespace {
@@ -65,7 +65,7 @@ TEST(StatusPane, ExportSaysWhereTheFileWent) {
         dialog->selectFile(path);
         QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
     });
-    ASSERT_TRUE(t.Frame().RunCommand(ui::viewcmd::kExportAll));
+    ASSERT_TRUE(t.Frame().RunCommand(cmd::kExportAll));
     EXPECT_EQ(UnansweredModals(), 0);
     EXPECT_EQ(t.Frame().StatusText(), QStringLiteral("Экспортировано записей: 3 в файл ") + path);
     EndTransient(t.Frame());

@@ -17,7 +17,7 @@
 
 #include "UiProject.h"
 #include "UiTestSupport.h"
-#include "app/Profile.h"
+#include "base/Profile.h"
 #include "link/SimulatedLine.h"
 #include "platform/FixedText.h"
 #include "platform/TextCodec.h"

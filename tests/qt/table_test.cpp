@@ -11,11 +11,11 @@
 
 #include "UiProject.h"
 #include "UiTestSupport.h"
-#include "app/Profile.h"
+#include "base/Profile.h"
 #include "platform/FixedText.h"
+#include "session/CommandIds.h"
 #include "ui/CTableView.h"
 #include "ui/ColumnChoiceDialog.h"
-#include "ui/CommandTable.h"
 #include "ui/GraphTypeDialog.h"
 #include "ui/RecordTableModel.h"
 
@@ -56,11 +56,11 @@ TEST(RecordTable, ColumnsPerMode) {
         {3, {0, 1, 47, 48, 49, 50, 51, 52, 53, 54}},
     };
     for (const auto& row : rows) {
-        ASSERT_TRUE(t.Frame().RunCommand(ui::viewcmd::kTableModeFirst + row.mode));
+        ASSERT_TRUE(t.Frame().RunCommand(cmd::kTableModeFirst + row.mode));
         EXPECT_EQ(Indices(table), row.indices) << row.mode;
         t.Frame().UpdateCommandUi();
         if (row.mode != 1) {
-            EXPECT_TRUE(t.Frame().Action(ui::viewcmd::kTableModeFirst + row.mode)->isChecked());
+            EXPECT_TRUE(t.Frame().Action(cmd::kTableModeFirst + row.mode)->isChecked());
         }
     }
     EXPECT_EQ(table.model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Время"));
@@ -74,7 +74,7 @@ TEST(RecordTable, ColumnChoiceFormsTheCustomSet) {
     ASSERT_TRUE(t.Started());
     MakeProject(*t.App().Core().Doc(), "Demo", {{0, "TA 1"}, {1, "TA 2"}});
     ui::CTableView& table = Table(t);
-    ASSERT_TRUE(t.Frame().RunCommand(ui::viewcmd::kTableModeCustom));
+    ASSERT_TRUE(t.Frame().RunCommand(cmd::kTableModeCustom));
     AnswerModal(QStringLiteral("ok"), [](QWidget* dialog) {
         EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Определение колонок"));
         auto* list = dialog->findChild<QListWidget*>(QStringLiteral("columnList"));
@@ -83,7 +83,7 @@ TEST(RecordTable, ColumnChoiceFormsTheCustomSet) {
         for (int i = 0; i < list->count(); ++i)
             list->item(i)->setCheckState(i == 0 ? Qt::Checked : Qt::Unchecked);
     });
-    ASSERT_TRUE(t.Frame().RunCommand(ui::viewcmd::kColumnChoice));
+    ASSERT_TRUE(t.Frame().RunCommand(cmd::kColumnChoice));
     EXPECT_EQ(table.CustomSet(), 1u);
     EXPECT_EQ(Indices(table), std::vector<int>({0}));
     EXPECT_EQ(UnansweredModals(), 0);
@@ -156,7 +156,7 @@ TEST(RecordTable, OnlyPaintedCellsAreMade) {
 
 // Chooses the custom column set of the data indices given through the column choice dialog.
 void ChooseCustomColumns(RunningTerminal& t, const std::vector<int>& indices) {
-    ASSERT_TRUE(t.Frame().RunCommand(ui::viewcmd::kTableModeCustom));
+    ASSERT_TRUE(t.Frame().RunCommand(cmd::kTableModeCustom));
     AnswerModal(QStringLiteral("ok"), [indices](QWidget* dialog) {
         auto* list = dialog->findChild<QListWidget*>(QStringLiteral("columnList"));
         for (int i = 0; i < list->count(); ++i) {
@@ -164,7 +164,7 @@ void ChooseCustomColumns(RunningTerminal& t, const std::vector<int>& indices) {
             list->item(i)->setCheckState(shown ? Qt::Checked : Qt::Unchecked);
         }
     });
-    ASSERT_TRUE(t.Frame().RunCommand(ui::viewcmd::kColumnChoice));
+    ASSERT_TRUE(t.Frame().RunCommand(cmd::kColumnChoice));
     EXPECT_EQ(UnansweredModals(), 0);
 }
 
@@ -185,7 +185,7 @@ TEST(RecordTable, WidthsAreKeptPerDataIndex) {
         ASSERT_EQ(Indices(table), std::vector<int>({0, 1, 3}));
         EXPECT_EQ(table.columnWidth(2), 120);
         table.setColumnWidth(2, 130);  // S3 again
-        ASSERT_TRUE(t.Frame().RunCommand(ui::viewcmd::kTableModeFirst));
+        ASSERT_TRUE(t.Frame().RunCommand(cmd::kTableModeFirst));
         ASSERT_EQ(Indices(table), std::vector<int>({0, 1, 2, 3}));
         EXPECT_EQ(table.columnWidth(2), 150);
         EXPECT_EQ(table.columnWidth(3), 130);
@@ -218,7 +218,7 @@ TEST_P(RecordTableNumbers, ExportWritesThroughTheSaveDialog) {
         dialog->selectFile(QString::fromStdString(path));
         QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
     });
-    ASSERT_TRUE(t.Frame().RunCommand(ui::viewcmd::kExportMarked));
+    ASSERT_TRUE(t.Frame().RunCommand(cmd::kExportMarked));
     const std::string written = t.Folder().Folder().ReadFile("out.csv");
     EXPECT_EQ(written.substr(0, written.find('\r')).rfind(std::string("\xc2\xf0\xe5\xec\xff;"), 0),
               0u)
@@ -243,7 +243,7 @@ TEST(RecordTable, ExportProposesTheProjectName) {
         proposed = edit->text();
         QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
     });
-    ASSERT_TRUE(t.Frame().RunCommand(ui::viewcmd::kExportMarked));
+    ASSERT_TRUE(t.Frame().RunCommand(cmd::kExportMarked));
     EXPECT_EQ(proposed, QStringLiteral("Теплица"));
     EXPECT_TRUE(t.Folder().Folder().Exists("Теплица.csv"));
     EXPECT_EQ(UnansweredModals(), 0);

@@ -13,15 +13,15 @@
 #include <vector>
 
 #include "SimNetwork.h"
-#include "app/NetDevice.h"
-#include "app/Operator.h"
-#include "app/Profile.h"
+#include "base/Operator.h"
+#include "base/Profile.h"
 #include "graph/ViewerLauncher.h"
 #include "platform/FakeClock.h"
 #include "platform/ProcessStart.h"
 #include "project/CProjectDoc.h"
 #include "sensors/SensorDatabase.h"
 #include "session/Em50ClockControl.h"
+#include "session/NetDevice.h"
 #include "session/Session.h"
 #include "session/Shell.h"
 #include "support/TempFolder.h"

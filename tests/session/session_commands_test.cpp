@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Profile.h"
+#include "base/Profile.h"
 #include "platform/FixedText.h"
 #include "project/ProjectLibrary.h"
 #include "session/CommandIds.h"

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "SimFaults.h"
-#include "app/Profile.h"
+#include "base/Profile.h"
 #include "platform/CivilTime.h"
 #include "sensors/SensorDatabase.h"
 #include "session/CommandIds.h"

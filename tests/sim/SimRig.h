@@ -7,7 +7,7 @@
 #include <string>
 
 #include "SimNetwork.h"
-#include "app/Profile.h"
+#include "base/Profile.h"
 #include "link/PacketLink.h"
 #include "link/SimulatedLine.h"
 #include "platform/FakeClock.h"

@@ -6,9 +6,10 @@
 #include <set>
 #include <string>
 
-#include "app/StringTable.h"
+#include "base/DebugLog.h"
+#include "base/StringIds.h"
+#include "base/StringTable.h"
 #include "graph/GraphScript.h"
-#include "link/DebugLog.h"
 #include "platform/FileFaults.h"
 #include "platform/TextCodec.h"
 #include "sync/SyncDialogDriver.h"

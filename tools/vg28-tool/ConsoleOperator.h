@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Operator.h"
+#include "base/Operator.h"
 
 namespace vg28::tool {
 

@@ -6,7 +6,8 @@
 #include <iostream>
 
 #include "Commands.h"
-#include "app/StringTable.h"
+#include "base/StringIds.h"
+#include "base/StringTable.h"
 #include "graph/GraphScript.h"
 #include "project/ProjectLibrary.h"
 #include "project/RecordExport.h"

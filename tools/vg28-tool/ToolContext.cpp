@@ -2,8 +2,9 @@
 
 #include <iostream>
 
-#include "app/StringTable.h"
-#include "link/DebugLog.h"
+#include "base/DebugLog.h"
+#include "base/StringIds.h"
+#include "base/StringTable.h"
 #include "platform/Locale.h"
 #include "platform/ProgramFolder.h"
 #include "platform/TextCase.h"
@@ -54,9 +55,8 @@ bool ToolContext::LoadSensors() {
 
 int ToolContext::OpenProject(const std::string& name) {
     if (!ProjectLibrary::IsValidProjectName(name)) {
-        m_operator.Tell(ProjectLibrary::kInvalidNameStringId,
-                        std::string(StringTable::Get(ProjectLibrary::kInvalidNameStringId)),
-                        MessageIcon::Stop);
+        m_operator.Tell(ids::kInvalidProjectName,
+                        std::string(StringTable::Get(ids::kInvalidProjectName)), MessageIcon::Stop);
         return kFileCannotOpen;
     }
     return ProjectLibrary(*m_doc, m_operator).OpenProject(name);

@@ -7,7 +7,7 @@
 
 #include "ConsoleOperator.h"
 #include "ToolOptions.h"
-#include "app/Profile.h"
+#include "base/Profile.h"
 #include "project/CProjectDoc.h"
 #include "sensors/SensorDatabase.h"
 

@@ -2,7 +2,8 @@
 
 #include "SimulatorInstall.h"
 #include "app/NetConfig.h"
-#include "app/StringTable.h"
+#include "base/StringIds.h"
+#include "base/StringTable.h"
 #include "platform/Clock.h"
 #include "platform/FixedText.h"
 #include "platform/TextCodec.h"
@@ -33,7 +34,9 @@ bool ToolInstrument::Open() {
         }
     }
     if (m_link.OpenPort(m_port)) return true;
-    m_context.Op().Tell(10110, StringTable::FormatInsert(10110, m_port), MessageIcon::Error);
+    m_context.Op().Tell(ids::kPortOpenFailed,
+                        StringTable::FormatInsert(ids::kPortOpenFailed, m_port),
+                        MessageIcon::Error);
     return false;
 }
 

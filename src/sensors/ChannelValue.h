@@ -1,5 +1,6 @@
 #pragma once
-// One channel of a record: the value, the decimals to show and the range-end mark.
+// One channel of a record: the value, the decimals to show and the range-end mark. It lives with
+// the sensors because a channel's sensor sets the last two (MarkValue in SensorFormat.h).
 
 #include <cstddef>
 #include <cstdint>

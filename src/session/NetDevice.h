@@ -1,5 +1,6 @@
 #pragma once
-// One instrument of the radio network, as "net.xcfg" lists it.
+// One instrument of the radio network, as "net.xcfg" lists it. The session offers these in the
+// device list; app/NetConfig reads them from the file.
 
 #include <cstdint>
 

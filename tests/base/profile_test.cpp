@@ -3,8 +3,9 @@
 #include <numeric>
 #include <vector>
 
-#include "app/Profile.h"
-#include "app/StringTable.h"
+#include "base/Profile.h"
+#include "base/StringIds.h"
+#include "base/StringTable.h"
 #include "support/TempFolder.h"
 
 namespace vg28 {

@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/ProfileKeys.h"
+#include "base/ProfileKeys.h"
 
 namespace vg28 {
 

@@ -1,4 +1,4 @@
-#include "link/DebugLog.h"
+#include "base/DebugLog.h"
 
 #ifdef _WIN32
 #include <share.h>
@@ -13,8 +13,8 @@
 #include <mutex>
 #include <string_view>
 
-#include "app/Profile.h"
-#include "app/ProfileKeys.h"
+#include "base/Profile.h"
+#include "base/ProfileKeys.h"
 #include "platform/CLocaleScope.h"
 #include "platform/Clock.h"
 #include "platform/ProgramFolder.h"
