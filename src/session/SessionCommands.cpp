@@ -13,6 +13,7 @@
 #include "project/ProjectLibrary.h"
 #include "sensors/SensorDatabase.h"
 #include "session/CommandIds.h"
+#include "session/PortErrorText.h"
 #include "session/Session.h"
 #include "session/SessionText.h"
 #include "session/Shell.h"
@@ -45,7 +46,7 @@ void Session::Connect() {
             // No instrument chosen on a radio network yet: the device list comes first.
             SelectDevice();
         } else if (!m_link.IsOpen() && !OpenPort()) {
-            m_operator.Tell(kMsgPortError, StringTable::FormatInsert(kMsgPortError, m_portName),
+            m_operator.Tell(kMsgPortError, PortErrorText(m_portName, m_link.OpenError()),
                             MessageIcon::Error);
             return;
         }

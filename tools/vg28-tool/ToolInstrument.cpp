@@ -7,6 +7,7 @@
 #include "platform/FixedText.h"
 #include "platform/TextCodec.h"
 #include "protocol/ReplyGrammar.h"
+#include "session/PortErrorText.h"
 
 namespace vg28::tool {
 
@@ -33,7 +34,7 @@ bool ToolInstrument::Open() {
         }
     }
     if (m_link.OpenPort(m_port)) return true;
-    m_context.Op().Tell(10110, StringTable::FormatInsert(10110, m_port), MessageIcon::Error);
+    m_context.Op().Tell(10110, PortErrorText(m_port, m_link.OpenError()), MessageIcon::Error);
     return false;
 }
 
