@@ -12,11 +12,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "link/CSerialPort.h"
 #include "support/OtherUser.h"
 #include "support/PtyPair.h"
 #include "support/SimProcess.h"
@@ -148,6 +150,118 @@ TEST_F(ToolPortTest, PortErrorSaysWhatToDo) {
                   ", которой принадлежит устройство (обычно dialout). Добавьте его в группу "
                   "(sudo usermod -aG " +
                   group + " " + user + ") и войдите в систему заново.\n");
+}
+
+// A device folder whose usual names and by-id link lead to pseudo-terminals: one free, one a
+// port of this process holds, one locked by another program, one the user may not open.
+struct FakeDeviceTree {
+    test::TempFolder root;
+    std::string dev = root.File("dev");
+    test::PtyPair free, held, locked, denied;
+    CSerialPort holder;
+    int lockFd = -1;
+
+    FakeDeviceTree() {
+        fs::create_directories(dev + "/serial/by-id");
+        fs::create_symlink(free.slave, dev + "/ttyUSB0");
+        fs::create_symlink(held.slave, dev + "/ttyUSB1");
+        fs::create_symlink("../../ttyUSB1", dev + "/serial/by-id/usb-Test_Adapter_42-if00-port0");
+        fs::create_symlink(locked.slave, dev + "/ttyS0");
+        fs::create_symlink(denied.slave, dev + "/ttyACM0");
+        for (const std::string* slave : {&free.slave, &held.slave, &locked.slave})
+            ::chmod(slave->c_str(), 0666);
+        test::MakeDeviceOfOtherGroup(denied.slave);
+        holder.Open(held.slave, 9600, kParityNone, 8, kStopOne, kFlowNone);
+        lockFd = ::open(locked.slave.c_str(), O_RDWR | O_NOCTTY);
+        ::flock(lockFd, LOCK_EX | LOCK_NB);
+        test::OpenToOtherUsers(root.Path());
+        test::OpenToOtherUsers(dev);
+    }
+    ~FakeDeviceTree() { ::close(lockFd); }
+
+    std::string ById() const { return dev + "/serial/by-id/usb-Test_Adapter_42-if00-port0"; }
+};
+
+// What `ports --json` says of each port, by name: "device access inUse".
+std::map<std::string, std::string> PortsByName(const std::string& jsonText) {
+    std::map<std::string, std::string> ports;
+    const auto list = nlohmann::json::parse(jsonText, nullptr, false);
+    if (!list.is_array()) return {{"unreadable", jsonText}};
+    for (const auto& port : list) {
+        const std::string name = port.value("name", "");
+        const std::string inUse = port["inUse"].is_null() ? "null" : port["inUse"].dump();
+        ports[name] = port.value("device", "") + " " + port["access"].dump() + " " + inUse;
+    }
+    if (ports.size() != list.size()) ports["twice"] = jsonText;
+    return ports;
+}
+
+// Guards against the port list naming a port twice, under the name that changes with the
+// plugging order, or telling wrongly who may open it and whether it is in use, and against the
+// probe disturbing a port in use.
+TEST_F(ToolPortTest, PortsTellsAccessAndUse) {
+    FakeDeviceTree tree;
+    ASSERT_GE(tree.lockFd, 0);
+    ToolRun run = Tool("ports --json --dev " + ShellQuote(tree.dev));
+    ASSERT_EQ(run.status, 0) << run.err;
+    const bool root = ::geteuid() == 0;
+    EXPECT_EQ(
+        PortsByName(run.out),
+        (std::map<std::string, std::string>{
+            {tree.dev + "/ttyUSB0", tree.free.slave + " true false"},
+            {tree.ById(), tree.held.slave + " true true"},
+            {tree.dev + "/ttyS0", tree.locked.slave + " true true"},
+            {tree.dev + "/ttyACM0", tree.denied.slave + (root ? " true false" : " false null")},
+        }));
+
+    // The same as a user without privileges: the denied one cannot be looked into.
+    ::chmod(folder.Path().c_str(), 0777);
+    const auto other = test::RunUnprivileged(
+        [&] { return Tool("ports --json --dev " + ShellQuote(tree.dev)).out; });
+    if (other) {
+        EXPECT_EQ(PortsByName(*other),
+                  (std::map<std::string, std::string>{
+                      {tree.dev + "/ttyUSB0", tree.free.slave + " true false"},
+                      {tree.ById(), tree.held.slave + " true true"},
+                      {tree.dev + "/ttyS0", tree.locked.slave + " true true"},
+                      {tree.dev + "/ttyACM0", tree.denied.slave + " false null"},
+                  }));
+    }
+
+    // The text form: a header, then one row per port with the same facts.
+    run = Tool("ports --dev " + ShellQuote(tree.dev));
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::istringstream lines(run.out);
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ(line.substr(0, 4), "NAME");
+    EXPECT_EQ(line.substr(line.size() - 6), "IN USE");
+    std::map<std::string, std::string> rows;
+    while (std::getline(lines, line)) {
+        std::istringstream words(line);
+        std::string name, device, access, inUse;
+        words >> name >> device >> access >> inUse;
+        rows[name] = device + " " + access + " " + inUse;
+    }
+    EXPECT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[tree.ById()], tree.held.slave + " yes yes");
+    EXPECT_EQ(rows[tree.dev + "/ttyUSB0"], tree.free.slave + " yes no");
+
+    // The ports in use were not disturbed: still held, and the holder still talks.
+    EXPECT_TRUE(IsTaken(tree.held.slave));
+    const int probe = ::open(tree.locked.slave.c_str(), O_RDWR | O_NOCTTY);
+    EXPECT_EQ(::flock(probe, LOCK_EX | LOCK_NB), -1);
+    ::close(probe);
+    SerialTimeouts timeouts;
+    timeouts.ReadTotalTimeoutConstant = 500;
+    tree.holder.SetTimeouts(timeouts);
+    ASSERT_EQ(::write(tree.held.master, "OK\r", 3), 3);
+    char reply[3] = {};
+    EXPECT_EQ(tree.holder.Read(reply, sizeof reply), 3u);
+
+    // No ports at all.
+    run = Tool("ports --json --dev " + ShellQuote(folder.File("none")));
+    EXPECT_EQ(run.out, "[]\n");
 }
 
 }  // namespace
