@@ -29,6 +29,12 @@ inline constexpr int kNewerFirmware = 10068;  // "Версия VG-28 старш�
 inline constexpr int kAskFormatMemory = 10109;  // "Вы хотите отформатировать память..."
 inline constexpr int kPortOpenFailed = 10110;  // "Ошибка подключения к порту %1..."
 inline constexpr int kNoHelp = 10111;  // "Простите, "помощь" недоступна!"
+// The line below 10110 that says what to do, by the cause of the failed open.
+inline constexpr int kPortMissingPortsFound = 10112;  // "Такого порта нет. Найденные порты: %1"
+inline constexpr int kPortMissingNoneFound = 10113;  // "Такого порта нет, и других ..."
+inline constexpr int kPortAccessDenied =
+    10114;  // "Нет прав на доступ к порту: ..." %1 group, %2 user
+inline constexpr int kPortInUse = 10115;  // "Порт занят другой программой ..."
 inline constexpr int kAskSendProject = 10116;         // "Переслать проект в VG-28?"
 inline constexpr int kAskDisconnectViewMode = 10117;  // "VG-28 в режиме просмотра...."
 inline constexpr int kNoNewData = 10118;  // "Пока не получено новых данных..."

@@ -32,6 +32,22 @@ std::string CSerialException::Message() const {
     }
 }
 
+PortFailure CSerialException::FailureOf(unsigned long error) {
+    switch (static_cast<int>(error)) {
+        case ENOENT:
+        case ENODEV:
+        case ENXIO:
+            return PortFailure::NoSuchPort;
+        case EACCES:
+        case EPERM:
+            return PortFailure::AccessDenied;
+        case EBUSY:
+            return PortFailure::InUse;
+        default:
+            return PortFailure::Other;
+    }
+}
+
 void CSerialException::Throw(unsigned long error) {
     throw CSerialException(error != 0 ? error : static_cast<unsigned long>(errno));
 }

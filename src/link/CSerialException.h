@@ -1,7 +1,7 @@
 #pragma once
 // The error thrown by the serial port: one system error code (errno here, GetLastError() in the
 // Win32 backend) and its system text. The packet link catches it and turns it into a failure
-// result; its text is never shown to the operator.
+// result; its text is never shown to the operator, only the cause of a failed open is.
 
 #include <cstddef>
 #include <exception>
@@ -9,11 +9,22 @@
 
 namespace vg28 {
 
+// Why a port would not open, as far as the operator can act on it.
+enum class PortFailure {
+    Other,
+    NoSuchPort,    // no device under that name
+    AccessDenied,  // the user may not open the device
+    InUse,         // another program holds the port
+};
+
 class CSerialException : public std::exception {
 public:
     explicit CSerialException(unsigned long error) : m_error(error) {}
 
     unsigned long Error() const { return m_error; }
+    PortFailure Failure() const { return FailureOf(m_error); }
+    // The cause a system error code stands for when opening a port.
+    static PortFailure FailureOf(unsigned long error);
 
     // Fills buffer (size bytes, always NUL-terminated when size > 0) with the system's text for
     // the code and sets *helpContext to 0. Returns false, with an empty text, when the system

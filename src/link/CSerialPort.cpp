@@ -59,6 +59,17 @@ bool IsRefusedModemControl(int error) {
     return error == ENOTTY || error == EINVAL || error == EIO;
 }
 
+// Another program has put the terminal in exclusive mode; only root gets this far then.
+bool IsHeldExclusive(int fd) {
+#ifdef TIOCGEXCL
+    int exclusive = 0;
+    return ::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
+#else
+    (void)fd;
+    return false;
+#endif
+}
+
 // Waits until the descriptor is ready for events or the time (ms, negative: no limit) is up.
 bool WaitReady(int fd, short events, int timeoutMs) {
     for (;;) {
@@ -87,15 +98,29 @@ std::string CSerialPort::DeviceNameOf(int portNumber) {
 
 void CSerialPort::Open(const std::string& device, std::uint32_t baudRate, int parity, int dataBits,
                        int stopBits, int flowControl, bool overlapped) {
+    // Without O_NONBLOCK the open of a modem line would wait for its carrier.
     const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) CSerialException::Throw();
-    // No sharing: a second open of the device by anyone but root then fails with EBUSY.
-    if (::isatty(fd) && ::ioctl(fd, TIOCEXCL) != 0 && !IsRefusedModemControl(errno)) {
+    // No sharing. The lock keeps out every program that locks the port (another copy of the
+    // terminal, vg28-tool, the usual serial tools), root included; exclusive mode makes any
+    // other open but root's fail with EBUSY. A device that cannot be locked at all is used
+    // without the lock.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        ::close(fd);
+        CSerialException::Throw(EBUSY);
+    }
+    const bool terminal = ::isatty(fd) != 0;
+    if (terminal && IsHeldExclusive(fd)) {
+        ::close(fd);
+        CSerialException::Throw(EBUSY);
+    }
+    if (terminal && ::ioctl(fd, TIOCEXCL) != 0 && !IsRefusedModemControl(errno)) {
         const int error = errno;
         ::close(fd);
         CSerialException::Throw(static_cast<unsigned long>(error));
     }
     m_handle = fd;
+    m_exclusive = terminal;
     m_overlapped = overlapped;
     Configure(baudRate, parity, dataBits, stopBits, flowControl);
 }
@@ -194,8 +219,13 @@ void CSerialPort::Configure(std::uint32_t baudRate, int parity, int dataBits, in
 
 int CSerialPort::Close() {
     if (m_handle < 0) return -1;
+    // Exclusive mode outlives the descriptor while anyone else keeps the terminal open (the
+    // simulator keeps its pseudo-terminal's slave open): without this the next open by a
+    // user other than root would fail as busy.
+    if (m_exclusive) ::ioctl(m_handle, TIOCNXCL);
     const int result = ::close(m_handle);
     m_handle = -1;
+    m_exclusive = false;
     m_overlapped = false;
     return result == 0 ? 1 : 0;
 }

@@ -36,8 +36,10 @@ public:
     CSerialPort& operator=(const CSerialPort&) = delete;
 
     // Opens the device and applies baud rate, parity, data bits, stop bits and flow control
-    // (indexes of SerialTimeouts.h). A failed open throws before anything is stored; a failure
-    // while configuring throws with the port left open (the caller closes it).
+    // (indexes of SerialTimeouts.h). The port is this process's alone while open: POSIX holds
+    // the device with an exclusive flock and TIOCEXCL, and a port that another program holds
+    // throws EBUSY (PortFailure::InUse) at once. A failed open throws before anything is
+    // stored; a failure while configuring throws with the port left open (the caller closes it).
     void Open(const std::string& device, std::uint32_t baudRate, int parity, int dataBits,
               int stopBits, int flowControl, bool overlapped = false);
     // The Win32 device name "\\.\COM%d" of a 1-based port number.
@@ -84,6 +86,7 @@ private:
     HANDLE m_handle = INVALID_HANDLE_VALUE;
 #else
     int m_handle = -1;
+    bool m_exclusive = false;  // TIOCEXCL set, cleared again before the close
 #endif
     bool m_overlapped = false;
     SerialTimeouts m_timeouts{};

@@ -52,6 +52,7 @@ bool PacketLink::OpenPort(const std::string& portName) {
 }
 
 bool PacketLink::OpenLine(std::unique_ptr<SerialLine> line) {
+    m_openError = 0;
     if (!line) return false;
     ClosePort();
     LineSettings settings;
@@ -73,6 +74,7 @@ bool PacketLink::OpenLine(std::unique_ptr<SerialLine> line) {
     } catch (const CSerialException& error) {
         // A port left open with partial settings would be talked through by the next connect.
         DebugLog("OpenPort(%s) failed: %lu", line->Name().c_str(), error.Error());
+        m_openError = error.Error();
         line->Close();
         return false;
     }

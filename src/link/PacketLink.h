@@ -45,6 +45,9 @@ public:
     bool OpenPort(const std::string& portName);
     // Opens an already made line with the same settings (tests, the in-process simulator).
     bool OpenLine(std::unique_ptr<SerialLine> line);
+    // The system error code of the last open that failed (CSerialException::FailureOf tells
+    // its cause); 0 after an open that succeeded or a failure without a code.
+    unsigned long OpenError() const { return m_openError; }
     // Lowers DTR and closes the line (the closed line stays until the next open); nothing
     // when it is closed.
     void ClosePort();
@@ -93,6 +96,7 @@ private:
     std::unique_ptr<SerialLine> m_line;
     CurrentState* m_state = nullptr;
     bool m_localEchoSeen = false;
+    unsigned long m_openError = 0;
 };
 
 }  // namespace vg28

@@ -14,6 +14,7 @@
 #include "project/ProjectLibrary.h"
 #include "sensors/SensorDatabase.h"
 #include "session/CommandIds.h"
+#include "session/PortErrorText.h"
 #include "session/Session.h"
 #include "session/SessionText.h"
 #include "session/Shell.h"
@@ -34,8 +35,7 @@ void Session::Connect() {
             // No instrument chosen on a radio network yet: the device list comes first.
             SelectDevice();
         } else if (!m_link.IsOpen() && !OpenPort()) {
-            m_operator.Tell(ids::kPortOpenFailed,
-                            StringTable::FormatInsert(ids::kPortOpenFailed, m_portName),
+            m_operator.Tell(ids::kPortOpenFailed, PortErrorText(m_portName, m_link.OpenError()),
                             MessageIcon::Error);
             return;
         }

@@ -2,7 +2,13 @@
 // preselection, the device rows, the direct-connection question, Escape, and what the main
 // window's commands do with the answers.
 
+#include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -18,6 +24,7 @@
 #include "platform/FixedText.h"
 #include "platform/TextCodec.h"
 #include "session/CommandIds.h"
+#include "support/PtyPair.h"
 #include "ui/AboutDialog.h"
 #include "ui/ConnectionSettingsDialog.h"
 #include "ui/DeviceListDialog.h"
@@ -314,6 +321,86 @@ TEST(Shots, DISABLED_ConnectionAndDeviceDialogs) {
     save(devices, "dialog-device-list");
     ui::AboutDialog about;
     save(about, "dialog-about");
+}
+
+// The desktop program's error box for a port that will not open losing the line that says
+// why: F2 on a port another program holds.
+TEST(ConnectError, BoxSaysThePortIsInUse) {
+    PtyPair held;
+    ASSERT_FALSE(held.slave.empty());
+    const int holder = ::open(held.slave.c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+    RunningTerminal t([&](UiProgramFolder& folder) {
+        Profile(folder.SettingsPath()).Write(keys::kPortDevice, held.slave);
+    });
+    ASSERT_TRUE(t.Started());
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    AnswerModal(QStringLiteral("ok"), [&](QWidget* box) {
+        auto* message = qobject_cast<QMessageBox*>(box);
+        ASSERT_NE(message, nullptr);
+        text = message->text();
+        icon = message->icon();
+    });
+    ASSERT_TRUE(t.Frame().RunCommand(cmd::kConnect));
+    ::close(holder);
+    EXPECT_EQ(UnansweredModals(), 0);
+    EXPECT_EQ(icon, QMessageBox::Critical);
+    EXPECT_EQ(text, QString::fromStdString(
+                        "Ошибка подключения к порту " + held.slave +
+                        "\n\nПоследовательный порт либо занят, либо отсутствует в системе.\n\n"
+                        "Порт занят другой программой (другой копией терминала, vg28-tool или "
+                        "иной). Закройте её и подключитесь снова."));
+    EXPECT_FALSE(t.Frame().GetSession().IsPortOpen());
+}
+
+// Not a test: the error box of F2 for a port that is missing, one the user may not open (the
+// connect runs with the effective user "nobody" when this is root) and one in use, written to
+// VG28_SHOT_DIR as port-error-*.png.
+TEST(Shots, DISABLED_PortErrors) {
+    ASSERT_FALSE(qEnvironmentVariableIsEmpty("VG28_SHOT_DIR"));
+    const QDir folder(qEnvironmentVariable("VG28_SHOT_DIR"));
+    RunningTerminal t;
+    ASSERT_TRUE(t.Started());
+    t.Frame().resize(652, 585);
+    t.Frame().show();
+    const auto shoot = [&](const std::string& port, const char* name) {
+        t.Frame().GetSession().SetPortName(port);
+        AnswerModal(QStringLiteral("ok"), [&](QWidget* box) {
+            // Back to root before the picture is written.
+            if (::geteuid() != ::getuid()) {
+                EXPECT_EQ(::seteuid(::getuid()), 0);
+            }
+            RunningTerminal::Pump(100);
+            box->grab().save(folder.filePath(QString::fromLatin1(name) + ".png"));
+        });
+        t.Frame().RunCommand(cmd::kConnect);
+    };
+    std::string missing = "/dev/ttyUSB0";
+    for (int i = 1; ::access(missing.c_str(), F_OK) == 0; ++i)
+        missing = "/dev/ttyUSB" + std::to_string(i);
+    shoot(missing, "port-error-missing");
+
+    PtyPair held;
+    const int holder = ::open(held.slave.c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+    shoot(held.slave, "port-error-in-use");
+    ::close(holder);
+
+    PtyPair denied;
+    const group* dialout = ::getgrnam("dialout");
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(denied.slave.c_str(), 0, dialout ? dialout->gr_gid : 0), 0);
+        ASSERT_EQ(::chmod(denied.slave.c_str(), 0660), 0);
+        const passwd* nobody = ::getpwnam("nobody");
+        ASSERT_NE(nobody, nullptr);
+        ASSERT_EQ(::seteuid(nobody->pw_uid), 0);
+    } else {
+        ASSERT_EQ(::chmod(denied.slave.c_str(), 0), 0);
+    }
+    shoot(denied.slave, "port-error-denied");
+    EXPECT_EQ(::geteuid(), ::getuid());
+    EXPECT_EQ(UnansweredModals(), 0);
 }
 
 }  // namespace

@@ -50,6 +50,18 @@ std::optional<std::string> RunAsOtherUser(const std::function<std::string()>& fn
     return result;
 }
 
+std::optional<std::string> RunUnprivileged(const std::function<std::string()>& fn) {
+    if (::geteuid() != 0) return fn();
+    return RunAsOtherUser(fn);
+}
+
+bool MakeDeviceOfOtherGroup(const std::string& path) {
+    if (::geteuid() != 0) return ::chmod(path.c_str(), 0) == 0;
+    const group* dialout = ::getgrnam("dialout");
+    const gid_t gid = dialout ? dialout->gr_gid : 0;
+    return ::chown(path.c_str(), 0, gid) == 0 && ::chmod(path.c_str(), 0660) == 0;
+}
+
 void OpenToOtherUsers(const std::string& folder) {
     ::chmod(folder.c_str(), 0755);
 }

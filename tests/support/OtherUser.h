@@ -15,6 +15,15 @@ bool CanActAsOtherUser();
 // child failed. The folders fn touches must be reachable by that user.
 std::optional<std::string> RunAsOtherUser(const std::function<std::string()>& fn);
 
+// What fn returned as a user without privileges: as "nobody" in a child (RunAsOtherUser) when
+// this process runs as root, else right here. nullopt when neither can be done.
+std::optional<std::string> RunUnprivileged(const std::function<std::string()>& fn);
+
+// Makes a device (a pseudo-terminal's slave) one that an unprivileged user may not open, as a
+// serial port is for a user outside its group: root:dialout (root's group where there is no
+// dialout) mode 0660 when this process runs as root, else mode 0000. False when it cannot.
+bool MakeDeviceOfOtherGroup(const std::string& path);
+
 // Lets every user pass through and list a folder of the test (mode 0755).
 void OpenToOtherUsers(const std::string& folder);
 

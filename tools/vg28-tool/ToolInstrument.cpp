@@ -8,6 +8,7 @@
 #include "platform/FixedText.h"
 #include "platform/TextCodec.h"
 #include "protocol/ReplyGrammar.h"
+#include "session/PortErrorText.h"
 
 namespace vg28::tool {
 
@@ -34,8 +35,7 @@ bool ToolInstrument::Open() {
         }
     }
     if (m_link.OpenPort(m_port)) return true;
-    m_context.Op().Tell(ids::kPortOpenFailed,
-                        StringTable::FormatInsert(ids::kPortOpenFailed, m_port),
+    m_context.Op().Tell(ids::kPortOpenFailed, PortErrorText(m_port, m_link.OpenError()),
                         MessageIcon::Error);
     return false;
 }

@@ -20,8 +20,8 @@ public:
     ToolInstrument(const ToolInstrument&) = delete;
     ToolInstrument& operator=(const ToolInstrument&) = delete;
 
-    // Opens the port; on failure shows the program's message ids::kPortOpenFailed and returns
-    // false.
+    // Opens the port; on failure shows the program's message ids::kPortOpenFailed with the line
+    // of what to do (PortErrorText) and returns false.
     bool Open();
 
     const std::string& PortName() const { return m_port; }

@@ -6,8 +6,8 @@ namespace {
 
 // Options that take a value; everything else starting with "--" is a flag.
 const std::set<std::string> kValueOptions = {
-    "--folder", "--decimal", "--date-format", "--time-format", "--project",
-    "--port",   "--address", "--view",        "--custom",      "--type"};
+    "--folder",  "--decimal", "--date-format", "--time-format", "--project", "--port",
+    "--address", "--view",    "--custom",      "--type",        "--dev"};
 
 }  // namespace
 

@@ -35,6 +35,20 @@ std::string CSerialException::Message() const {
     return GetErrorMessage(text, sizeof text) ? std::string(text) : std::string();
 }
 
+// A COM port that another program holds answers access denied (the handle is not shared).
+PortFailure CSerialException::FailureOf(unsigned long error) {
+    switch (error) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+            return PortFailure::NoSuchPort;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+            return PortFailure::InUse;
+        default:
+            return PortFailure::Other;
+    }
+}
+
 void CSerialException::Throw(unsigned long error) {
     throw CSerialException(error != 0 ? error : ::GetLastError());
 }
