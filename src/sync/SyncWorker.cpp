@@ -14,6 +14,7 @@
 #include "platform/TextCodec.h"
 #include "project/CProjectDoc.h"
 #include "project/DocObserver.h"
+#include "project/MeasurementRecord.h"
 #include "project/ProjectLibrary.h"
 #include "protocol/InstrumentCommands.h"
 #include "sensors/SensorFormat.h"
@@ -21,10 +22,6 @@
 namespace vg28 {
 
 namespace {
-
-constexpr int kModeInit = 0;
-constexpr int kModeManual = 1;
-constexpr int kModeStart = 2;
 
 constexpr int kParameterSteps = 4;
 constexpr int kSensorInputs = 17;

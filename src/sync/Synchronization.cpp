@@ -8,6 +8,7 @@
 #include "platform/TextCodec.h"
 #include "project/CProjectDoc.h"
 #include "project/DocObserver.h"
+#include "project/MeasurementRecord.h"
 #include "project/ProjectLibrary.h"
 #include "protocol/InstrumentCommands.h"
 #include "sensors/SensorDatabase.h"
@@ -17,8 +18,6 @@
 namespace vg28 {
 
 namespace {
-
-constexpr int kModeStart = 2;
 
 // The instrument's name (UTF-8 of its CP1251) as the operator can read it: control characters
 // shown as '?'.
