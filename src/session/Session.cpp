@@ -259,9 +259,9 @@ Session::Outcome Session::RunStep(int step) {
         case 1:
             return StepIdentify();
         case 2:
-            return StepSynchronize(true);
+            return StepSynchronize(SyncJob::Full);
         case 3:
-            return StepSynchronize(false);
+            return StepSynchronize(SyncJob::Sensors);
         case 4:
         case 5:
             return StepDownload(step);
@@ -371,11 +371,13 @@ Session::Outcome Session::StepIdentify() {
     return ClockOutcome(true);
 }
 
-Session::Outcome Session::StepSynchronize(bool decideDownload) {
+// The full synchronization goes on to decide on a download; the sensors alone do not.
+Session::Outcome Session::StepSynchronize(SyncJob job) {
     CurrentState& s = State();
     if (!s.connected) return Outcome::Success;
+    const bool decideDownload = job == SyncJob::Full;
     SetStatusText(ids::kPleaseWait);
-    const bool synchronized = m_shell.RunSynchronization();
+    const bool synchronized = m_shell.RunSynchronization(job);
     if (!decideDownload) SetStatusText(ids::kReady);
     SetStep(0);
     if (!synchronized) {
@@ -438,7 +440,7 @@ Session::Outcome Session::StepDownload(int step) {
             if (ok) AnnounceOneRecord();
         } else {
             SetStatusText(ids::kPleaseWait);
-            ok = m_shell.RunSynchronization();
+            ok = m_shell.RunSynchronization(SyncJob::Download);
             if (ok) SetStatusText(ids::kReady);
             AnnounceDownload(ok, m_doc.records.size() - recordsBefore);
         }

@@ -19,6 +19,7 @@
 #include "link/PacketLink.h"
 #include "protocol/InstrumentCommands.h"
 #include "session/NetDevice.h"
+#include "session/SyncJob.h"
 
 namespace vg28 {
 
@@ -159,7 +160,7 @@ private:
     Outcome RunStep(int step);
     Outcome StepIdle();
     Outcome StepIdentify();
-    Outcome StepSynchronize(bool decideDownload);
+    Outcome StepSynchronize(SyncJob job);
     Outcome StepDownload(int step);
     Outcome StepNextRecordTime(bool announce);
     Outcome StepSendMode();

@@ -13,22 +13,36 @@ namespace vg28 {
 namespace {
 
 constexpr int kOpeningDelayTicks = 15;
-// The progress units of a run, by its job: the parameter and sensor stages together, the
-// sensor stage alone.
+// The progress units a run starts with, by its job: the parameter and sensor stages together
+// (an Em50 download of its own starts with as many), the sensor stage alone; a download counts
+// the records the selection announced.
 constexpr int kFullBudget = 94;
 constexpr int kSensorsBudget = 26;
 
 constexpr const char* kSummaryText = "Проекты отличаются.\nИспользовать данные из...";
 
+SyncWorker::Stage FirstStage(SyncJob job) {
+    switch (job) {
+        case SyncJob::Full:
+            return SyncWorker::Stage::Parameters;
+        case SyncJob::Sensors:
+            return SyncWorker::Stage::Sensors;
+        case SyncJob::Download:
+            return SyncWorker::Stage::Records;
+        case SyncJob::Em50:
+            break;
+    }
+    return SyncWorker::Stage::Em50;
+}
+
 }  // namespace
 
-SyncWorker::SyncWorker(SyncEnvironment& env) : m_run(env) {}
+SyncWorker::SyncWorker(SyncEnvironment& env, SyncJob job) : m_run(env), m_stage(FirstStage(job)) {}
 
 void SyncWorker::Open() {
     SyncEnvironment& env = m_run.env;
     CurrentState& state = env.doc.m_rCurState;
-    const int step = state.step;
-    const bool download = step == 4 || step == 5 || step == 9;
+    const bool download = m_stage == Stage::Records || m_stage == Stage::Em50;
     if (!download) {
         int mode = kModeStart;
         if (!env.commands.QueryMode(mode)) mode = kModeStart;
@@ -42,16 +56,23 @@ void SyncWorker::Open() {
     }
     m_startMs = env.clock.MonotonicMs();
     m_run.working = env.doc.setup;
-    if (step == 3) {
-        m_run.budget = kSensorsBudget;
-        m_run.pcWinsSensors = state.uploadPending;
-    } else if (step == 4 || step == 5) {
-        m_caption = "Закачка записей";
-        m_run.budget = state.downloadCount;
-        m_records.Open();
-    } else {
-        m_run.budget = kFullBudget;
-        m_run.pcWinsParameters = state.uploadPending;
+    switch (m_stage) {
+        case Stage::Parameters:
+            m_run.budget = kFullBudget;
+            m_run.pcWinsParameters = state.uploadPending;
+            break;
+        case Stage::Sensors:
+            m_run.budget = kSensorsBudget;
+            m_run.pcWinsSensors = state.uploadPending;
+            break;
+        case Stage::Records:
+            m_caption = "Закачка записей";
+            m_run.budget = state.downloadCount;
+            m_records.Open();
+            break;
+        case Stage::Em50:
+            m_run.budget = kFullBudget;
+            break;
     }
     m_run.progress = 0;
 }
@@ -101,7 +122,7 @@ void SyncWorker::Press(Button button) {
         return;
     }
     const bool summary = m_run.choice == kChoiceSummary;
-    const bool parameterStage = m_run.env.doc.m_rCurState.step == 2;
+    const bool parameterStage = m_stage == Stage::Parameters;
     if (button == kButtonInstrument && summary) button = kButtonInstrumentAll;
     if (button == kButtonPc && summary) button = kButtonPcAll;
     switch (button) {
@@ -163,28 +184,25 @@ void SyncWorker::Tick() {
 }
 
 void SyncWorker::RunStage() {
-    switch (m_run.env.doc.m_rCurState.step) {
-        case 2:
+    switch (m_stage) {
+        case Stage::Parameters:
             if (m_parameters.Tick()) BeginSensorStage();
             break;
-        case 3:
+        case Stage::Sensors:
             m_sensors.Tick();
             break;
-        case 4:
-        case 5:
+        case Stage::Records:
             if (m_records.Tick()) BeginEm50Stage();
             break;
-        case 9:
+        case Stage::Em50:
             m_em50.Tick();
-            break;
-        default:
-            Close(kResultFailed);
             break;
     }
 }
 
 // The parameter stage's decisions for all carry over to the sensor stage.
 void SyncWorker::BeginSensorStage() {
+    m_stage = Stage::Sensors;
     m_run.env.doc.m_rCurState.step = 3;
     m_run.instrumentWinsSensors = m_run.instrumentWinsParameters;
     m_run.pcWinsSensors = m_run.pcWinsParameters;
@@ -192,6 +210,7 @@ void SyncWorker::BeginSensorStage() {
 }
 
 void SyncWorker::BeginEm50Stage() {
+    m_stage = Stage::Em50;
     m_run.env.doc.m_rCurState.step = 9;
     m_run.budget += 1;
 }

@@ -16,6 +16,7 @@
 
 #include "project/ProjectSetup.h"
 #include "sensors/SensorDatabase.h"
+#include "session/SyncJob.h"
 #include "sync/Em50Download.h"
 #include "sync/ParameterStage.h"
 #include "sync/RecordDownload.h"
@@ -31,10 +32,13 @@ public:
     static constexpr int kTickMs = 200;
     static constexpr int kSecondsPerUnit = 4;
 
-    explicit SyncWorker(SyncEnvironment& env);
+    // The stage a run is in: a full synchronization moves from the parameters to the sensors, a
+    // download from the records to the Em50's. The live state's step follows (3 and 9).
+    enum class Stage { Parameters, Sensors, Records, Em50 };
 
-    // The opening: instrument mode, MANUAL for an upload, budget and working copy by the live
-    // step.
+    SyncWorker(SyncEnvironment& env, SyncJob job);
+
+    // The opening: instrument mode, MANUAL for an upload, budget and working copy by the job.
     void Open();
     // One timer tick.
     void Tick();
@@ -45,6 +49,7 @@ public:
 
     bool IsClosed() const { return m_closed; }
     int Result() const { return m_result; }
+    Stage CurrentStage() const { return m_stage; }
 
     // What the dialog shows. Texts are UTF-8.
     const std::string& Caption() const { return m_caption; }
@@ -93,6 +98,7 @@ private:
     void AnswerPc();
 
     SyncRun m_run;
+    Stage m_stage;
     ParameterStage m_parameters{m_run};
     SensorStage m_sensors{m_run};
     RecordDownload m_records{m_run};

@@ -442,7 +442,7 @@ void CMainFrame::SetTickPeriod(int milliseconds) {
 // --------------------------------------------------------------------------------------------
 // Dialogs
 
-bool CMainFrame::RunSynchronization() {
+bool CMainFrame::RunSynchronization(SyncJob job) {
     SyncEnvironment environment{m_session->Commands(),
                                 m_doc,
                                 m_app.Sensors(),
@@ -451,7 +451,7 @@ bool CMainFrame::RunSynchronization() {
                                 m_clock,
                                 [this] { m_session->CheckSensorsRegistered(); }};
     std::unique_ptr<SyncDialogDriver> driver = m_syncDriverFactory(*this);
-    const bool ok = vg28::RunSynchronization(environment, *driver);
+    const bool ok = vg28::RunSynchronization(environment, *driver, job);
     UpdateCommandUi();
     return ok;
 }
