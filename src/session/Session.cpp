@@ -186,15 +186,17 @@ void Session::OnTimer() {
         return;
     }
     BusyScope busy(*this);
-    m_disconnectRequested = false;
     CurrentState& s = State();
-    const Outcome outcome = s.searching ? SearchTick() : RunStep(s.step);
-    if (m_disconnectRequested) {
-        Disconnect(false);
-    } else if (outcome == Outcome::Success) {
-        s.tries = 0;
-    } else {
-        FailureAccounting();
+    switch (s.searching ? SearchTick() : RunStep(s.step)) {
+        case Outcome::Success:
+            s.tries = 0;
+            break;
+        case Outcome::Failure:
+            FailureAccounting();
+            break;
+        case Outcome::Disconnect:
+            Disconnect(false);
+            break;
     }
 }
 
@@ -331,14 +333,13 @@ Session::Outcome Session::StepIdentify() {
     const bool ourModel = StartsWith(model, StringTable::Get(ids::kModelName));
     if (!ourModel) {
         m_operator.Tell(ids::kWrongModel, SessionText(ids::kWrongModel), MessageIcon::Error);
-        m_disconnectRequested = true;
     }
     if ((version & ~std::uint32_t{0xFF}) > kNewestKnownFirmware) {
         m_operator.Tell(ids::kNewerFirmware, SessionText(ids::kNewerFirmware), MessageIcon::None);
     }
     CopyText(s.deviceId, identification);
     s.firmwareVersion = version;
-    if (!ourModel) return Outcome::Success;
+    if (!ourModel) return Outcome::Disconnect;
 
     if (cursor < info.size()) {
         std::string moduleModel;
@@ -382,9 +383,8 @@ Session::Outcome Session::StepSynchronize(SyncJob job) {
     SetStep(0);
     if (!synchronized) {
         if (decideDownload) SetStatusText(ids::kReady);
-        m_disconnectRequested = true;
         AnnounceSynchronization(false);
-        return Outcome::Success;
+        return Outcome::Disconnect;
     }
     CheckSensorsRegistered();
     const bool polled = m_commands.QueryCurrentData();

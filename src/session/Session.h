@@ -68,7 +68,9 @@ public:
     // Firmware above this (lowest byte ignored) is newer than the program knows.
     static constexpr std::uint32_t kNewestKnownFirmware = 0x01000200;
 
-    enum class Outcome { Success, Failure };
+    // How a tick ended: tries reset, a failed try counted, or the instrument disconnected
+    // without confirmation (a wrong model, a failed synchronization).
+    enum class Outcome { Success, Failure, Disconnect };
 
     explicit Session(const SessionServices& services);
     ~Session();
@@ -192,7 +194,6 @@ private:
 
     std::string m_portName;
     int m_busy = 0;
-    bool m_disconnectRequested = false;
     bool m_showStartWindow = true;
     int m_startAction = 0;
     bool m_autoDownload = true;
