@@ -255,9 +255,6 @@ CommandState CMainFrame::QueryCommand(int id) const {
         return {true, false, false};
     }
     if (!m_session) return {};
-    if (id == cmd::kShowControlPanel) return {true, true, IsControlPanelActive()};
-    if (id == cmd::kShowRecordTable) return {true, m_doc.HasProject(), IsRecordTableActive()};
-    if (id == cmd::kShowStartWindow) return {true, true, m_session->ShowStartWindow()};
     return m_session->QueryCommand(id);
 }
 
