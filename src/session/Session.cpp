@@ -152,7 +152,7 @@ void Session::SetStep(int step) {
         s.searching = false;
         s.searchTicks = 0;
     } else if (!s.searching) {
-        if (!s.connected || m_clock.UtcSeconds() - s.lastReplyTime >= kBusyStaleSeconds) {
+        if (!s.connected || m_clock.UtcSeconds() - s.lastReplyTime >= kStaleReplySeconds) {
             s.searching = true;
             s.searchTicks = 0;
         }
@@ -225,7 +225,9 @@ Session::Outcome Session::SearchTick() {
 
     if (s.tries % kRedialEvery == 0) {
         if (!m_commands.ModemConnect()) return Outcome::Failure;
-        // A dial that worked counts as a try, so the next tick pings instead of dialling again.
+        // The count goes up for a dial that worked, but the tick's success then resets it to 0,
+        // so the next tick dials again. (The dial's reply never satisfies ModemConnect, so in
+        // practice these ticks fail and are counted as failed tries.)
         ++s.tries;
         return Outcome::Success;
     }

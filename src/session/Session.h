@@ -64,7 +64,8 @@ public:
     static constexpr int kRedialEvery = 15;
     static constexpr int kTickMs = 1000;
     static constexpr int kFirstTickMs = 1;
-    static constexpr int kBusyStaleSeconds = 10;
+    // A step other than idle first searches for the instrument when its last reply is this old.
+    static constexpr int kStaleReplySeconds = 10;
     // Firmware above this (lowest byte ignored) is newer than the program knows.
     static constexpr std::uint32_t kNewestKnownFirmware = 0x01000200;
 

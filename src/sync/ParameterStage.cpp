@@ -96,7 +96,6 @@ ParameterStage::Outcome ParameterStage::ProjectNameStep(std::string& question, i
             }
             question = Format(kNameQuestion, m_instrumentName, pcName);
             buttonSet = SyncCodes::kButtonInstrument | SyncCodes::kButtonPc;
-            m_run.nameConflictPending = true;
             return Outcome::Question;
         }
     } else if (m_instrumentName.empty()) {

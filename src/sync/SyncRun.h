@@ -73,7 +73,6 @@ struct SyncRun {
     bool applyToDocument = false;
     bool databaseChanged = false;
     bool wroteToInstrument = false;
-    bool nameConflictPending = false;
 
     // What the closing reports.
     int fileError = 0;

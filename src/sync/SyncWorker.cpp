@@ -147,7 +147,6 @@ void SyncWorker::Press(Button button) {
         default:
             return;
     }
-    m_run.nameConflictPending = false;
     m_shownText.clear();
 }
 
