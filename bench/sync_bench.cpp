@@ -150,7 +150,7 @@ void BM_DownloadRecords(benchmark::State& state) {
         commands.SelectRecordsFrom(TimeStamp{}, count);
         doc.m_rCurState.downloadCount = count;
         HeadlessSyncDriver driver(clock, HeadlessSyncDriver::Policy::FailOnQuestion);
-        const bool done = RunSynchronization(env, driver);
+        const bool done = RunSynchronization(env, driver, SyncJob::Download);
         if (!done || doc.records.size() != static_cast<std::size_t>(kRecords))
             state.SkipWithError("download incomplete");
     }

@@ -76,13 +76,6 @@ bool IsFreeChannelId(std::string_view id) {
     return id.empty() || StartsWith(id, kPlugAndPlay);
 }
 
-std::uint64_t TimeKey(const TimeStamp& t) {
-    return static_cast<std::uint64_t>(t.year) << 48 | static_cast<std::uint64_t>(t.month) << 40 |
-           static_cast<std::uint64_t>(t.day) << 32 | static_cast<std::uint64_t>(t.hour) << 24 |
-           static_cast<std::uint64_t>(t.minute) << 16 | static_cast<std::uint64_t>(t.second) << 8 |
-           t.zero;
-}
-
 }  // namespace
 
 CProjectDoc::CProjectDoc(std::string programFolder, Profile& profile, const SensorDatabase& sensors)
@@ -273,8 +266,8 @@ void CProjectDoc::MarkRecord(MeasurementRecord& record) const {
 }
 
 bool CProjectDoc::RecordLess(const MeasurementRecord& a, const MeasurementRecord& b) {
-    const std::uint64_t ka = TimeKey(a.time);
-    const std::uint64_t kb = TimeKey(b.time);
+    const std::uint64_t ka = a.time.Key();
+    const std::uint64_t kb = b.time.Key();
     if (ka != kb) return ka < kb;
     constexpr std::size_t kRest = sizeof(MeasurementRecord) - sizeof(TimeStamp);
     return std::memcmp(reinterpret_cast<const unsigned char*>(&a) + sizeof(TimeStamp),

@@ -32,6 +32,7 @@ inline constexpr std::array<std::string_view, kStatusCount> kStatusFlagNames = {
     "KWS-LW", "KWS-FAN", "KWS-MFAN", "KWS-SHT", "KWS-HSHT", "KWS-SMTE", "KWS", "BL"};
 
 // Instrument modes, index and name as the instrument reports them.
+enum InstrumentMode : int { kModeInit = 0, kModeManual = 1, kModeStart = 2, kModeStop = 3 };
 inline constexpr std::array<std::string_view, 4> kModeNames = {"INIT", "MANUAL", "START", "STOP"};
 
 struct MeasurementRecord {

@@ -6,7 +6,6 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <tuple>
 
 #include "platform/CivilTime.h"
 
@@ -62,8 +61,14 @@ struct TimeStamp {
         return stamp;
     }
 
-    // Chronological order of the fields (the trailing zero byte last).
-    auto Key() const { return std::tie(year, month, day, hour, minute, second, zero); }
+    // The fields packed in chronological order (the trailing zero byte last): times compare as
+    // their keys do.
+    std::uint64_t Key() const {
+        return static_cast<std::uint64_t>(year) << 48 | static_cast<std::uint64_t>(month) << 40 |
+               static_cast<std::uint64_t>(day) << 32 | static_cast<std::uint64_t>(hour) << 24 |
+               static_cast<std::uint64_t>(minute) << 16 | static_cast<std::uint64_t>(second) << 8 |
+               zero;
+    }
     friend bool operator==(const TimeStamp& a, const TimeStamp& b) { return a.Key() == b.Key(); }
     friend bool operator<(const TimeStamp& a, const TimeStamp& b) { return a.Key() < b.Key(); }
 };

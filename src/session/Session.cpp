@@ -152,7 +152,7 @@ void Session::SetStep(int step) {
         s.searching = false;
         s.searchTicks = 0;
     } else if (!s.searching) {
-        if (!s.connected || m_clock.UtcSeconds() - s.lastReplyTime >= kBusyStaleSeconds) {
+        if (!s.connected || m_clock.UtcSeconds() - s.lastReplyTime >= kStaleReplySeconds) {
             s.searching = true;
             s.searchTicks = 0;
         }
@@ -186,15 +186,17 @@ void Session::OnTimer() {
         return;
     }
     BusyScope busy(*this);
-    m_disconnectRequested = false;
     CurrentState& s = State();
-    const Outcome outcome = s.searching ? SearchTick() : RunStep(s.step);
-    if (m_disconnectRequested) {
-        Disconnect(false);
-    } else if (outcome == Outcome::Success) {
-        s.tries = 0;
-    } else {
-        FailureAccounting();
+    switch (s.searching ? SearchTick() : RunStep(s.step)) {
+        case Outcome::Success:
+            s.tries = 0;
+            break;
+        case Outcome::Failure:
+            FailureAccounting();
+            break;
+        case Outcome::Disconnect:
+            Disconnect(false);
+            break;
     }
 }
 
@@ -223,7 +225,9 @@ Session::Outcome Session::SearchTick() {
 
     if (s.tries % kRedialEvery == 0) {
         if (!m_commands.ModemConnect()) return Outcome::Failure;
-        // A dial that worked counts as a try, so the next tick pings instead of dialling again.
+        // The count goes up for a dial that worked, but the tick's success then resets it to 0,
+        // so the next tick dials again. (The dial's reply never satisfies ModemConnect, so in
+        // practice these ticks fail and are counted as failed tries.)
         ++s.tries;
         return Outcome::Success;
     }
@@ -259,9 +263,9 @@ Session::Outcome Session::RunStep(int step) {
         case 1:
             return StepIdentify();
         case 2:
-            return StepSynchronize(true);
+            return StepSynchronize(SyncJob::Full);
         case 3:
-            return StepSynchronize(false);
+            return StepSynchronize(SyncJob::Sensors);
         case 4:
         case 5:
             return StepDownload(step);
@@ -331,14 +335,13 @@ Session::Outcome Session::StepIdentify() {
     const bool ourModel = StartsWith(model, StringTable::Get(ids::kModelName));
     if (!ourModel) {
         m_operator.Tell(ids::kWrongModel, SessionText(ids::kWrongModel), MessageIcon::Error);
-        m_disconnectRequested = true;
     }
     if ((version & ~std::uint32_t{0xFF}) > kNewestKnownFirmware) {
         m_operator.Tell(ids::kNewerFirmware, SessionText(ids::kNewerFirmware), MessageIcon::None);
     }
     CopyText(s.deviceId, identification);
     s.firmwareVersion = version;
-    if (!ourModel) return Outcome::Success;
+    if (!ourModel) return Outcome::Disconnect;
 
     if (cursor < info.size()) {
         std::string moduleModel;
@@ -371,18 +374,19 @@ Session::Outcome Session::StepIdentify() {
     return ClockOutcome(true);
 }
 
-Session::Outcome Session::StepSynchronize(bool decideDownload) {
+// The full synchronization goes on to decide on a download; the sensors alone do not.
+Session::Outcome Session::StepSynchronize(SyncJob job) {
     CurrentState& s = State();
     if (!s.connected) return Outcome::Success;
+    const bool decideDownload = job == SyncJob::Full;
     SetStatusText(ids::kPleaseWait);
-    const bool synchronized = m_shell.RunSynchronization();
+    const bool synchronized = m_shell.RunSynchronization(job);
     if (!decideDownload) SetStatusText(ids::kReady);
     SetStep(0);
     if (!synchronized) {
         if (decideDownload) SetStatusText(ids::kReady);
-        m_disconnectRequested = true;
         AnnounceSynchronization(false);
-        return Outcome::Success;
+        return Outcome::Disconnect;
     }
     CheckSensorsRegistered();
     const bool polled = m_commands.QueryCurrentData();
@@ -438,7 +442,7 @@ Session::Outcome Session::StepDownload(int step) {
             if (ok) AnnounceOneRecord();
         } else {
             SetStatusText(ids::kPleaseWait);
-            ok = m_shell.RunSynchronization();
+            ok = m_shell.RunSynchronization(SyncJob::Download);
             if (ok) SetStatusText(ids::kReady);
             AnnounceDownload(ok, m_doc.records.size() - recordsBefore);
         }

@@ -19,6 +19,7 @@
 #include "link/PacketLink.h"
 #include "protocol/InstrumentCommands.h"
 #include "session/NetDevice.h"
+#include "session/SyncJob.h"
 
 namespace vg28 {
 
@@ -63,11 +64,14 @@ public:
     static constexpr int kRedialEvery = 15;
     static constexpr int kTickMs = 1000;
     static constexpr int kFirstTickMs = 1;
-    static constexpr int kBusyStaleSeconds = 10;
+    // A step other than idle first searches for the instrument when its last reply is this old.
+    static constexpr int kStaleReplySeconds = 10;
     // Firmware above this (lowest byte ignored) is newer than the program knows.
     static constexpr std::uint32_t kNewestKnownFirmware = 0x01000200;
 
-    enum class Outcome { Success, Failure };
+    // How a tick ended: tries reset, a failed try counted, or the instrument disconnected
+    // without confirmation (a wrong model, a failed synchronization).
+    enum class Outcome { Success, Failure, Disconnect };
 
     explicit Session(const SessionServices& services);
     ~Session();
@@ -159,7 +163,7 @@ private:
     Outcome RunStep(int step);
     Outcome StepIdle();
     Outcome StepIdentify();
-    Outcome StepSynchronize(bool decideDownload);
+    Outcome StepSynchronize(SyncJob job);
     Outcome StepDownload(int step);
     Outcome StepNextRecordTime(bool announce);
     Outcome StepSendMode();
@@ -191,7 +195,6 @@ private:
 
     std::string m_portName;
     int m_busy = 0;
-    bool m_disconnectRequested = false;
     bool m_showStartWindow = true;
     int m_startAction = 0;
     bool m_autoDownload = true;

@@ -13,6 +13,7 @@
 #include "project/ProjectSetup.h"
 #include "project/TimeStamp.h"
 #include "session/NetDevice.h"
+#include "session/SyncJob.h"
 
 namespace vg28 {
 
@@ -79,9 +80,9 @@ public:
     // The session timer (window timer 1): its period in milliseconds, 0 stops it.
     virtual void SetTickPeriod(int milliseconds) = 0;
 
-    // The synchronization dialog around the synchronization worker, for the job the live
-    // state's step names; true when the project may be used.
-    virtual bool RunSynchronization() = 0;
+    // The synchronization dialog around the synchronization worker, for the given job; true
+    // when the project may be used.
+    virtual bool RunSynchronization(SyncJob job) = 0;
 
     // Modal dialogs.
     virtual std::optional<StartChoice> RunStartWindow(int action) = 0;

@@ -8,6 +8,7 @@
 #include "platform/TextCodec.h"
 #include "project/CProjectDoc.h"
 #include "project/DocObserver.h"
+#include "project/MeasurementRecord.h"
 #include "project/ProjectLibrary.h"
 #include "protocol/InstrumentCommands.h"
 #include "sensors/SensorDatabase.h"
@@ -17,8 +18,6 @@
 namespace vg28 {
 
 namespace {
-
-constexpr int kModeStart = 2;
 
 // The instrument's name (UTF-8 of its CP1251) as the operator can read it: control characters
 // shown as '?'.
@@ -52,7 +51,7 @@ bool ApplyDone(SyncEnvironment& env, SyncWorker& worker) {
     CProjectDoc& doc = env.doc;
     const bool databaseSaved = SaveChangedDatabase(env, worker);
     if (worker.InstrumentWinsParameters() || worker.ApplyToDocument() ||
-        doc.m_rCurState.step == 9) {
+        worker.CurrentStage() == SyncWorker::Stage::Em50) {
         doc.setup = worker.WorkingCopy();
         // Without the sensors it brought the run is not complete: with no configuration time
         // the next synchronization compares everything again and adds them again.
@@ -89,8 +88,8 @@ bool CheckProjectSensorsRegistered(SyncEnvironment& env) {
     return true;
 }
 
-bool RunSynchronization(SyncEnvironment& env, SyncDialogDriver& driver) {
-    SyncWorker worker(env);
+bool RunSynchronization(SyncEnvironment& env, SyncDialogDriver& driver, SyncJob job) {
+    SyncWorker worker(env, job);
     return RunSynchronization(env, driver, worker);
 }
 
@@ -100,8 +99,9 @@ bool RunSynchronization(SyncEnvironment& env, SyncDialogDriver& driver, SyncWork
     CurrentState& state = env.doc.m_rCurState;
     worker.Open();
     const int result = driver.Run(worker);
-    const int step = state.step;
-    const bool download = step == 4 || step == 5;
+    // Where the run ended: a download still in its records, or in the Em50's.
+    const bool download = worker.CurrentStage() == SyncWorker::Stage::Records;
+    const bool em50 = worker.CurrentStage() == SyncWorker::Stage::Em50;
 
     bool usable = false;
     switch (result) {
@@ -112,7 +112,7 @@ bool RunSynchronization(SyncEnvironment& env, SyncDialogDriver& driver, SyncWork
             if (download) {
                 env.commands.QueryRecordState();
                 usable = true;
-            } else if (step == 9) {
+            } else if (em50) {
                 usable = true;
             } else {
                 state.synchronized = false;

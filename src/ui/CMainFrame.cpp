@@ -255,9 +255,6 @@ CommandState CMainFrame::QueryCommand(int id) const {
         return {true, false, false};
     }
     if (!m_session) return {};
-    if (id == cmd::kShowControlPanel) return {true, true, IsControlPanelActive()};
-    if (id == cmd::kShowRecordTable) return {true, m_doc.HasProject(), IsRecordTableActive()};
-    if (id == cmd::kShowStartWindow) return {true, true, m_session->ShowStartWindow()};
     return m_session->QueryCommand(id);
 }
 
@@ -442,7 +439,7 @@ void CMainFrame::SetTickPeriod(int milliseconds) {
 // --------------------------------------------------------------------------------------------
 // Dialogs
 
-bool CMainFrame::RunSynchronization() {
+bool CMainFrame::RunSynchronization(SyncJob job) {
     SyncEnvironment environment{m_session->Commands(),
                                 m_doc,
                                 m_app.Sensors(),
@@ -451,7 +448,7 @@ bool CMainFrame::RunSynchronization() {
                                 m_clock,
                                 [this] { m_session->CheckSensorsRegistered(); }};
     std::unique_ptr<SyncDialogDriver> driver = m_syncDriverFactory(*this);
-    const bool ok = vg28::RunSynchronization(environment, *driver);
+    const bool ok = vg28::RunSynchronization(environment, *driver, job);
     UpdateCommandUi();
     return ok;
 }

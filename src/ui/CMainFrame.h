@@ -91,7 +91,7 @@ public:
     void RefreshControlPanel() override;
     void RefreshRecordTable() override;
     void SetTickPeriod(int milliseconds) override;
-    bool RunSynchronization() override;
+    bool RunSynchronization(SyncJob job) override;
     std::optional<StartChoice> RunStartWindow(int action) override;
     std::optional<ProjectListResult> RunProjectList(bool newProject) override;
     bool RunProjectDescription(ProjectDescription& description) override;

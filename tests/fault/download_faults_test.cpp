@@ -62,7 +62,7 @@ void DownloadTwoThousandRecords(const std::vector<FaultKind>& forced, bool eachL
         if (!rig.commands->SelectRecordsFrom(TimeStamp{}, count)) count = 0;
     ASSERT_EQ(count, 2000);
     rig.State().downloadCount = count;
-    ASSERT_TRUE(rig.Run(Policy::FailOnQuestion, 5));
+    ASSERT_TRUE(rig.Run(Policy::FailOnQuestion, SyncJob::Download));
     EXPECT_EQ(rig.Worker().Result(), SyncWorker::kResultDone);
     const double seconds = (rig.clock.MonotonicMs() - startMs) / 1000.0;
 

@@ -79,7 +79,7 @@ TEST(SyncDialog, ControlsFollowTheWorker) {
         SyncRig rig;
         ConflictingPcProject(rig, row.pcName);
         rig.State().step = 2;
-        SyncWorker worker(*rig.env);
+        SyncWorker worker(*rig.env, SyncJob::Full);
         worker.Open();
         ui::SyncDialog dialog;
         dialog.Attach(worker);
@@ -121,7 +121,7 @@ TEST(SyncDialog, LaterQuestionsAndTheEnd) {
     SyncRig rig;
     ConflictingPcProject(rig);
     rig.State().step = 2;
-    SyncWorker worker(*rig.env);
+    SyncWorker worker(*rig.env, SyncJob::Full);
     worker.Open();
     ui::SyncDialog dialog;
     dialog.show();
@@ -154,7 +154,7 @@ TEST(SyncDialog, CancelEscapeAndCloseBoxCancel) {
             SyncRig rig;
             ConflictingPcProject(rig);
             rig.State().step = 2;
-            SyncWorker worker(*rig.env);
+            SyncWorker worker(*rig.env, SyncJob::Full);
             worker.Open();
             ui::SyncDialog dialog;
             dialog.show();
@@ -346,7 +346,7 @@ TEST(Shots, DISABLED_SyncDialog) {
         SensorRecord& rh = rig.sensors.At(static_cast<std::size_t>(rig.sensors.IndexOf("RH 1")));
         CopyText(rh.description, TextCodec::Utf8ToCp1251("Влажность воздуха в теплице 12345"));
         rig.State().step = 2;
-        SyncWorker worker(*rig.env);
+        SyncWorker worker(*rig.env, SyncJob::Full);
         worker.Open();
         ui::SyncDialog dialog;
         dialog.show();
@@ -374,7 +374,7 @@ TEST(Shots, DISABLED_SyncDialog) {
         rig.State().synchronized = true;
         rig.State().step = 4;
         rig.State().downloadCount = count;
-        SyncWorker worker(*rig.env);
+        SyncWorker worker(*rig.env, SyncJob::Download);
         worker.Open();
         ui::SyncDialog dialog;
         dialog.show();

@@ -90,7 +90,7 @@ void RecordingShell::SetTickPeriod(int milliseconds) {
     calls.push_back("timer:" + std::to_string(milliseconds));
 }
 
-bool RecordingShell::RunSynchronization() {
+bool RecordingShell::RunSynchronization(SyncJob) {
     ++synchronizations;
     calls.push_back("synchronization");
     return onSynchronization ? onSynchronization() : false;

@@ -65,7 +65,7 @@ public:
     void RefreshControlPanel() override { ++controlPanelRefreshes; }
     void RefreshRecordTable() override { ++recordTableRefreshes; }
     void SetTickPeriod(int milliseconds) override;
-    bool RunSynchronization() override;
+    bool RunSynchronization(SyncJob job) override;
     std::optional<StartChoice> RunStartWindow(int action) override;
     std::optional<ProjectListResult> RunProjectList(bool newProject) override;
     bool RunProjectDescription(ProjectDescription& description) override;

@@ -80,17 +80,16 @@ struct SyncRig {
         doc->SaveProject();
     }
 
-    // One synchronization run for the given live step, answered by the policy.
-    bool Run(HeadlessSyncDriver::Policy policy, int step, SyncWorker*& used) {
-        State().step = step;
+    // One synchronization run of the given job, answered by the policy.
+    bool Run(HeadlessSyncDriver::Policy policy, SyncJob job, SyncWorker*& used) {
         HeadlessSyncDriver driver(clock, policy);
-        m_worker = std::make_unique<SyncWorker>(*env);
+        m_worker = std::make_unique<SyncWorker>(*env, job);
         used = m_worker.get();
         return RunSynchronization(*env, driver, *m_worker);
     }
-    bool Run(HeadlessSyncDriver::Policy policy, int step = 2) {
+    bool Run(HeadlessSyncDriver::Policy policy, SyncJob job = SyncJob::Full) {
         SyncWorker* ignored = nullptr;
-        return Run(policy, step, ignored);
+        return Run(policy, job, ignored);
     }
     SyncWorker& Worker() { return *m_worker; }
 

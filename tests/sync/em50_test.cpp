@@ -240,7 +240,7 @@ TEST(Em50Download, ReadsEveryNewRecordAndCommits) {
     rig.doc->setup.em50 = 1;
     rig.State().downloadCount = 0;
     SyncWorker* worker = nullptr;
-    ASSERT_TRUE(rig.Run(HeadlessSyncDriver::Policy::FailOnQuestion, 9, worker));
+    ASSERT_TRUE(rig.Run(HeadlessSyncDriver::Policy::FailOnQuestion, SyncJob::Em50, worker));
     EXPECT_EQ(worker->Em50RecordsFetched(), 3);
     EXPECT_EQ(rig.Instrument().Em50()->Downloaded(), 3u);
     EXPECT_TRUE(rig.Requested("xdev;dump -write"));
@@ -276,7 +276,7 @@ TEST(Em50Download, EmptyPortsStillFetchRecordsWithBattery) {
     const ProjectSetup before = rig.doc->setup;
     rig.State().downloadCount = 0;
     SyncWorker* worker = nullptr;
-    ASSERT_TRUE(rig.Run(HeadlessSyncDriver::Policy::FailOnQuestion, 9, worker));
+    ASSERT_TRUE(rig.Run(HeadlessSyncDriver::Policy::FailOnQuestion, SyncJob::Em50, worker));
     EXPECT_EQ(worker->Result(), SyncWorker::kResultDone);
     EXPECT_EQ(worker->Em50RecordsFetched(), 2);
     EXPECT_EQ(rig.Instrument().Em50()->Downloaded(), 2u);
@@ -346,7 +346,7 @@ TEST(Em50Download, FiveFailedFetchesEndAsDone) {
     rig.CreatePcProject("Demo");
     rig.doc->setup.em50 = 1;
     rig.State().step = 9;
-    SyncWorker worker(*rig.env);
+    SyncWorker worker(*rig.env, SyncJob::Em50);
     LosingDriver driver(rig);
     EXPECT_TRUE(RunSynchronization(*rig.env, driver, worker));
     EXPECT_EQ(worker.Result(), SyncWorker::kResultDone);

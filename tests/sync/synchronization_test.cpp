@@ -141,7 +141,7 @@ TEST(Synchronization, SummaryAnswerPcWritesEveryLaterDifference) {
     CopyText(rig.doc->setup.sensorIds[2], "TA 1");
 
     rig.State().step = 2;
-    SyncWorker worker(*rig.env);
+    SyncWorker worker(*rig.env, SyncJob::Full);
     std::int64_t answeredAt = 0;
     std::int64_t resumedAt = 0;
     std::size_t requestsAtAnswer = 0;
@@ -270,7 +270,7 @@ TEST(Synchronization, DownloadWithLostRepliesTakesEachRecordOnce) {
     faults.perMille[static_cast<int>(sim::FaultKind::Noise)] = 20;
     rig.network->Faults().SetRates(faults);
     rig.State().downloadCount = count;
-    ASSERT_TRUE(rig.Run(Policy::FailOnQuestion, 5));
+    ASSERT_TRUE(rig.Run(Policy::FailOnQuestion, SyncJob::Download));
     EXPECT_EQ(rig.Worker().Result(), SyncWorker::kResultDone);
 
     const auto& instrument = rig.Instrument().Records();
@@ -353,7 +353,7 @@ TEST(Synchronization, ProjectNamesCrossTheWireInCp1251) {
             return w.Result();
         });
         rig.State().step = 2;
-        SyncWorker worker(*rig.env);
+        SyncWorker worker(*rig.env, SyncJob::Full);
         const bool ok = RunSynchronization(*rig.env, driver, worker);
         EXPECT_EQ(question, row.question);
         if (*row.question) continue;
@@ -382,7 +382,7 @@ TEST(Synchronization, InstrumentProjectNameBecomesUtf8FileName) {
     ASSERT_TRUE(rig.commands->SelectRecordsFrom(rig.doc->NextDownloadFrom(), count));
     ASSERT_EQ(count, 5);
     rig.State().downloadCount = count;
-    ASSERT_TRUE(rig.Run(Policy::FailOnQuestion, 5));
+    ASSERT_TRUE(rig.Run(Policy::FailOnQuestion, SyncJob::Download));
     EXPECT_EQ(rig.doc->records.size(), 5u);
     CProjectDoc reread(rig.folder.Path(), rig.profile, rig.sensors);
     ASSERT_EQ(reread.LoadProject(rig.folder.File("Теплица.phj")), kFileOk);
@@ -436,7 +436,7 @@ TEST(Synchronization, ExactTimeIsWrittenBeforeTheEm50Question) {
         rig.doc->setup.configTime = test::StampOf(0);
         rig.doc->setup.em50 = 0;
         rig.State().step = 2;
-        SyncWorker worker(*rig.env);
+        SyncWorker worker(*rig.env, SyncJob::Full);
         AnsweringDriver driver(rig.clock, c.answer);
         bool exactAtQuestion = false;
         bool em50AtQuestion = false;
@@ -496,7 +496,7 @@ TEST(Synchronization, SensorCharacteristicsQuestionAndOverwrite) {
             rig.doc->setup.configTime = test::StampOf(0);
             const SensorRecord before = *rig.sensors.FindById("TA 1");
             rig.State().step = 2;
-            SyncWorker worker(*rig.env);
+            SyncWorker worker(*rig.env, SyncJob::Full);
             AnsweringDriver driver(
                 rig.clock, instrumentWins ? SyncWorker::kButtonInstrument : SyncWorker::kButtonPc);
             EXPECT_TRUE(RunSynchronization(*rig.env, driver, worker));
@@ -545,7 +545,7 @@ TEST(Synchronization, FailedProjectSaveResetsAndOffersToClearInstrument) {
         const std::string fileBefore = rig.folder.ReadFile("Demo.phj");
         rig.op.answer = answer;
         rig.State().step = 2;
-        SyncWorker worker(*rig.env);
+        SyncWorker worker(*rig.env, SyncJob::Full);
         AnsweringDriver driver(rig.clock, SyncWorker::kButtonInstrument);
         driver.failFileOperation = 1;
         driver.failForGood = true;
@@ -580,7 +580,7 @@ TEST(Synchronization, FailedSensorDatabaseSaveIsReportedAndRepeated) {
     rig.doc->setup.configTime = test::StampOf(0);
     const std::size_t known = rig.sensors.Count();
     rig.State().step = 2;
-    SyncWorker worker(*rig.env);
+    SyncWorker worker(*rig.env, SyncJob::Full);
     AnsweringDriver driver(rig.clock, SyncWorker::kButtonInstrument);
     driver.failFileOperation = 1;  // the database is written first, the project after it
     EXPECT_TRUE(RunSynchronization(*rig.env, driver, worker));

@@ -82,7 +82,7 @@ int RunSync(ToolContext& context) {
     session.SetAutoDownload(true);
 
     SyncTotals totals;
-    shell.SetSynchronization([&] {
+    shell.SetSynchronization([&](SyncJob job) {
         SyncEnvironment env{instrument.Commands(),
                             doc,
                             context.Sensors(),
@@ -91,7 +91,7 @@ int RunSync(ToolContext& context) {
                             clock,
                             [&] { session.CheckSensorsRegistered(); }};
         HeadlessSyncDriver driver(clock, PolicyOf(options));
-        SyncWorker worker(env);
+        SyncWorker worker(env, job);
         const bool ok = RunSynchronization(env, driver, worker);
         totals.result = worker.Result();
         totals.recordsAdded += worker.RecordsDownloaded();

@@ -15,7 +15,7 @@ namespace vg28::tool {
 class ToolShell final : public Shell {
 public:
     // What RunSynchronization does; without a hook the synchronization fails.
-    void SetSynchronization(std::function<bool()> run) { m_sync = std::move(run); }
+    void SetSynchronization(std::function<bool(SyncJob)> run) { m_sync = std::move(run); }
 
     void SetStatusText(const std::string&) override {}
     void ShowSearchProgress(const std::string& text, int) override;
@@ -33,7 +33,7 @@ public:
     void RefreshControlPanel() override {}
     void RefreshRecordTable() override {}
     void SetTickPeriod(int) override {}
-    bool RunSynchronization() override { return m_sync && m_sync(); }
+    bool RunSynchronization(SyncJob job) override { return m_sync && m_sync(job); }
     std::optional<StartChoice> RunStartWindow(int) override { return std::nullopt; }
     std::optional<ProjectListResult> RunProjectList(bool) override { return std::nullopt; }
     bool RunProjectDescription(ProjectDescription&) override { return false; }
@@ -51,7 +51,7 @@ public:
 
 private:
     bool m_progress = false;
-    std::function<bool()> m_sync;
+    std::function<bool(SyncJob)> m_sync;
 };
 
 }  // namespace vg28::tool
