@@ -5,6 +5,7 @@
 
 #include "platform/CivilTime.h"
 #include "platform/Clock.h"
+#include "platform/TextCase.h"
 #include "platform/TextCodec.h"
 #include "project/MeasurementRecord.h"
 #include "protocol/ReplyGrammar.h"
@@ -292,12 +293,12 @@ std::string SimInstrument::SensorReply(int n) const {
     line += std::string(";") + MethodName(s.method);
     line += ";" + FormatFixed(s.maxOutput, 3);
     for (double c : s.coefficients)
-        line += ";" + UpperAscii(FormatExponent(c));
+        line += ";" + TextCase::UpperAscii(FormatExponent(c));
     return line;
 }
 
 std::vector<SimOutput> SimInstrument::Echo(std::string_view request) const {
-    return {{UpperAscii(request) + "\r", kReplyMs}};
+    return {{TextCase::UpperAscii(request) + "\r", kReplyMs}};
 }
 
 std::optional<std::int64_t> SimInstrument::NextMonitorAt() const {
@@ -313,7 +314,7 @@ std::string SimInstrument::TakeMonitorLine() {
 
 std::vector<SimOutput> SimInstrument::Handle(std::string_view request) {
     CatchUp();
-    const std::string lower = LowerAscii(request);
+    const std::string lower = TextCase::LowerAscii(request);
     const std::string_view cmd = lower;
     auto reply = [](std::string text, int delay = kReplyMs) {
         return std::vector<SimOutput>{{std::move(text) + "\r", delay}};
@@ -338,7 +339,7 @@ std::vector<SimOutput> SimInstrument::Handle(std::string_view request) {
     if (cmd == "mode")
         return reply("MODE;" + std::string(kModeNames[static_cast<std::size_t>(m_mode)]));
     if (cmd.rfind("mode;", 0) == 0) {
-        const int mode = ModeIndexOf(UpperAscii(cmd.substr(5)));
+        const int mode = ModeIndexOf(TextCase::UpperAscii(cmd.substr(5)));
         if (mode < 0) return {};
         SetMode(mode);
         return Echo(request);

@@ -1,25 +1,15 @@
 #include "base/Profile.h"
 
-#include <cctype>
 #include <optional>
 #include <sstream>
 
 #include "platform/AtomicFile.h"
 #include "platform/RegularFile.h"
+#include "platform/TextCase.h"
 
 namespace vg28 {
 
 namespace {
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
 
 std::string_view Trim(std::string_view text) {
     const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
@@ -149,12 +139,12 @@ std::optional<std::string> Profile::FindValue(std::string_view section,
     bool inSection = false;
     for (const std::string& line : ReadLines(m_path)) {
         if (const auto name = SectionOf(line)) {
-            inSection = EqualsIgnoringCase(*name, section);
+            inSection = TextCase::EqualAscii(*name, section);
             continue;
         }
         if (!inSection) continue;
         const auto lineKey = KeyOf(line);
-        if (lineKey && EqualsIgnoringCase(*lineKey, key)) return std::string(ValueOf(line));
+        if (lineKey && TextCase::EqualAscii(*lineKey, key)) return std::string(ValueOf(line));
     }
     return std::nullopt;
 }
@@ -216,7 +206,7 @@ bool Profile::SetValue(std::string_view section, std::string_view key, std::stri
     for (std::size_t i = 0; i < lines.size() && !done; ++i) {
         if (const auto name = SectionOf(lines[i])) {
             if (inSection) break;
-            inSection = EqualsIgnoringCase(*name, section);
+            inSection = TextCase::EqualAscii(*name, section);
             if (inSection) {
                 sectionFound = true;
                 insertAt = i + 1;
@@ -225,7 +215,7 @@ bool Profile::SetValue(std::string_view section, std::string_view key, std::stri
         }
         if (!inSection) continue;
         const auto lineKey = KeyOf(lines[i]);
-        if (lineKey && EqualsIgnoringCase(*lineKey, key)) {
+        if (lineKey && TextCase::EqualAscii(*lineKey, key)) {
             lines[i] = newLine;
             done = true;
         } else if (!Trim(lines[i]).empty()) {

@@ -339,8 +339,8 @@ std::string GraphScript::ScriptPathFor(std::string_view projectPath) {
     std::string path(projectPath);
     // Any letter case: a project file copied from Windows may be named ".PHJ".
     if (path.size() >= kProjectExtension.size() &&
-        TextCase::Compare(std::string_view(path).substr(path.size() - kProjectExtension.size()),
-                          kProjectExtension) == 0) {
+        TextCase::CompareUtf8(std::string_view(path).substr(path.size() - kProjectExtension.size()),
+                              kProjectExtension) == 0) {
         path.resize(path.size() - kProjectExtension.size());
     }
     return path + "-ag.xml";

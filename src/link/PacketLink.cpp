@@ -7,6 +7,7 @@
 #include "link/CSerialException.h"
 #include "platform/Clock.h"
 #include "platform/FixedText.h"
+#include "platform/TextCase.h"
 #include "project/CurrentState.h"
 
 namespace vg28 {
@@ -17,12 +18,6 @@ constexpr int kPauseMs = 100;
 
 bool IsReplyWordChar(unsigned char c) {
     return c == ';' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-void ToUpperAscii(std::string& text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
 }
 
 // The first L characters of line equal command (L = the command's length).
@@ -228,8 +223,8 @@ bool PacketLink::Transact(std::string_view command, std::string& reply, int atte
 bool PacketLink::SendExpectEcho(std::string& command, int waitMs, IdenticalLine identical) {
     std::string reply;
     const bool exchanged = Transact(command, reply, 1, nullptr, identical);
-    ToUpperAscii(command);
-    ToUpperAscii(reply);
+    command = TextCase::UpperAscii(command);
+    reply = TextCase::UpperAscii(reply);
     if (!exchanged) return false;
     if (BeginsWith(reply, command)) return true;
     m_clock.SleepMs(waitMs);

@@ -155,7 +155,7 @@ std::string CProjectDoc::ProjectFilePath(std::string_view name) const {
          it.increment(error)) {
         const std::string file = it->path().filename().string();
         if (file.size() != name.size() + kExtension.size() || !file.starts_with(name)) continue;
-        if (TextCase::Compare(std::string_view(file).substr(name.size()), kExtension) != 0)
+        if (TextCase::CompareUtf8(std::string_view(file).substr(name.size()), kExtension) != 0)
             continue;
         if (found.empty() || file < found) found = file;
     }

@@ -8,6 +8,7 @@
 #include "link/PacketLink.h"
 #include "platform/Clock.h"
 #include "platform/FixedText.h"
+#include "platform/TextCase.h"
 #include "platform/TextCodec.h"
 #include "project/CProjectDoc.h"
 #include "project/CurrentState.h"
@@ -408,7 +409,7 @@ bool InstrumentCommands::ExternalDeviceCommand(std::optional<std::string_view> c
         if (!Concat(request, {"xdev;", *command, "\r"})) return false;
         std::string echo;
         if (!m_link.Transact(request, echo, attempts)) return false;
-        const std::string lower = LowerAscii(echo);
+        const std::string lower = TextCase::LowerAscii(echo);
         if (lower.size() > request.size() || request.compare(0, lower.size(), lower) != 0) {
             return false;
         }

@@ -43,8 +43,4 @@ std::string_view ModeNameToSend(int index);
 // Scans like the C library's "%d": blanks, a sign, at least one digit. Advances pos.
 bool ScanInt(std::string_view text, std::size_t& pos, long long& value);
 
-// ASCII upper and lower case (bytes above 127 stay as they are).
-std::string UpperAscii(std::string_view text);
-std::string LowerAscii(std::string_view text);
-
 }  // namespace vg28

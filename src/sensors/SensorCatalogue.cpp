@@ -9,6 +9,7 @@
 #include <unordered_map>
 
 #include "platform/FixedText.h"
+#include "platform/TextCase.h"
 #include "platform/TextCodec.h"
 #include "sensors/SensorDatabase.h"
 
@@ -178,38 +179,6 @@ std::optional<int> ReadInt(std::string_view text) {
     if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size())
         return std::nullopt;
     return value;
-}
-
-unsigned char FoldByte(unsigned char b) {
-    if (b >= 'A' && b <= 'Z') return static_cast<unsigned char>(b + 0x20);
-    if (b >= 0xC0 && b <= 0xDF) return static_cast<unsigned char>(b + 0x20);
-    // The Cyrillic capitals outside the main block, each with its small letter.
-    static constexpr std::array<std::array<unsigned char, 2>, 15> kPairs = {{{0x80, 0x90},
-                                                                             {0x81, 0x83},
-                                                                             {0x8A, 0x9A},
-                                                                             {0x8C, 0x9C},
-                                                                             {0x8D, 0x9D},
-                                                                             {0x8E, 0x9E},
-                                                                             {0x8F, 0x9F},
-                                                                             {0xA1, 0xA2},
-                                                                             {0xA3, 0xBC},
-                                                                             {0xA5, 0xB4},
-                                                                             {0xA8, 0xB8},
-                                                                             {0xAA, 0xBA},
-                                                                             {0xAF, 0xBF},
-                                                                             {0xB2, 0xB3},
-                                                                             {0xBD, 0xBE}}};
-    for (const auto& pair : kPairs) {
-        if (b == pair[0]) return pair[1];
-    }
-    return b;
-}
-
-std::string FoldCase(std::string_view text) {
-    std::string folded(text);
-    for (char& c : folded)
-        c = static_cast<char>(FoldByte(static_cast<unsigned char>(c)));
-    return folded;
 }
 
 // Builds and checks one record from the values of an entry; a failure leaves the line and the
@@ -402,7 +371,8 @@ SensorCatalogue::ParseResult SensorCatalogue::Parse(std::string_view text) {
             return false;
         }
         const int idLine = values[static_cast<std::size_t>(Key::kId)].line;
-        const auto [seen, inserted] = seenIds.emplace(FoldCase(TextOf(record.id)), idLine);
+        const auto [seen, inserted] =
+            seenIds.emplace(TextCase::LowerCp1251(TextOf(record.id)), idLine);
         if (!inserted) {
             fail(idLine, "the id \"" + TextCodec::Cp1251ToUtf8(TextOf(record.id)) +
                              "\" is already used on line " + std::to_string(seen->second));
@@ -492,7 +462,7 @@ std::string SensorCatalogue::MethodName(int method) {
 }
 
 bool SensorCatalogue::SameIdIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && FoldCase(a) == FoldCase(b);
+    return TextCase::EqualCp1251(a, b);
 }
 
 }  // namespace vg28
