@@ -7,6 +7,7 @@
 
 #include "platform/FixedText.h"
 #include "platform/NumberText.h"
+#include "platform/TextTrim.h"
 #include "protocol/ReplyGrammar.h"
 #include "sensors/SensorDatabase.h"
 
@@ -35,14 +36,10 @@ int MethodOf(std::string_view token) {
     return -1;
 }
 
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r' ||
-                             text.back() == '\n')) {
-        text.remove_suffix(1);
-    }
-    return text;
+// A field of a description: blanks before it, blanks and the line's CR after it (the last
+// field ends the reply line).
+std::string_view TrimField(std::string_view text) {
+    return TrimEnd(TrimStart(text, kBlanks), kBlanksAndLineEnds);
 }
 
 }  // namespace
@@ -86,8 +83,7 @@ std::string FormatExponent(double value) {
 }
 
 bool ParseNumber(std::string_view text, double& value) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
+    text = TrimStart(text, kBlanks);
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     double parsed = 0.0;
     const auto result = std::from_chars(text.data(), text.data() + text.size(), parsed);
@@ -134,7 +130,7 @@ bool ParseSensorDescription(std::string_view text, SensorDescription& out) {
     rest.remove_prefix(first + 1);
     for (;;) {
         const std::size_t semicolon = rest.find(';');
-        tokens.push_back(Trim(rest.substr(0, semicolon)));
+        tokens.push_back(TrimField(rest.substr(0, semicolon)));
         if (semicolon == std::string_view::npos || tokens.size() == 11) break;
         rest.remove_prefix(semicolon + 1);
     }

@@ -9,8 +9,10 @@
 #include <unordered_map>
 
 #include "platform/FixedText.h"
+#include "platform/NumberText.h"
 #include "platform/TextCase.h"
 #include "platform/TextCodec.h"
+#include "platform/TextTrim.h"
 #include "sensors/SensorDatabase.h"
 
 namespace vg28 {
@@ -55,13 +57,6 @@ std::optional<Key> KeyOf(std::string_view name) {
     return std::nullopt;
 }
 
-std::string_view Trim(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return {};
-    const std::size_t last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
-
 // One value of an entry as written, with the line it stands on.
 struct RawValue {
     std::string text;  // CP1251 bytes after unquoting
@@ -73,13 +68,6 @@ struct RawValue {
 struct Problem {
     std::string message;
 };
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 std::size_t Utf8Length(unsigned char lead) {
     if (lead < 0x80) return 1;
@@ -144,8 +132,8 @@ std::optional<Problem> DecodeValue(std::string_view written, std::string& out) {
                 out += '\r';
                 break;
             case 'x': {
-                const int high = i + 2 < inner.size() ? HexDigit(inner[i + 2]) : -1;
-                const int low = i + 3 < inner.size() ? HexDigit(inner[i + 3]) : -1;
+                const int high = i + 2 < inner.size() ? HexDigitValue(inner[i + 2]) : -1;
+                const int low = i + 3 < inner.size() ? HexDigitValue(inner[i + 3]) : -1;
                 if (high < 0 || low < 0) return Problem{"\\x needs two hexadecimal digits"};
                 if (high == 0 && low == 0) return Problem{"\\x00 cannot be part of a text"};
                 out += static_cast<char>(high * 16 + low);
@@ -395,7 +383,7 @@ SensorCatalogue::ParseResult SensorCatalogue::Parse(std::string_view text) {
         ++lineNumber;
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (!TextCodec::IsValidUtf8(line)) return fail(lineNumber, "the line is not UTF-8");
-        const std::string_view content = Trim(line);
+        const std::string_view content = Trim(line, kBlanks);
         if (content.empty()) {
             if (!finishEntry()) return result;
             continue;
@@ -404,7 +392,7 @@ SensorCatalogue::ParseResult SensorCatalogue::Parse(std::string_view text) {
         const std::size_t equals = content.find('=');
         if (equals == std::string_view::npos)
             return fail(lineNumber, "expected a \"key = value\" line");
-        const std::string_view name = Trim(content.substr(0, equals));
+        const std::string_view name = Trim(content.substr(0, equals), kBlanks);
         const auto key = KeyOf(name);
         if (!key) return fail(lineNumber, "unknown key '" + std::string(name) + "'");
         RawValue& value = values[static_cast<std::size_t>(*key)];
@@ -412,7 +400,7 @@ SensorCatalogue::ParseResult SensorCatalogue::Parse(std::string_view text) {
             return fail(lineNumber, "'" + std::string(name) +
                                         "' is given twice in one entry (line " +
                                         std::to_string(value.line) + ")");
-        if (auto problem = DecodeValue(Trim(content.substr(equals + 1)), decoded))
+        if (auto problem = DecodeValue(Trim(content.substr(equals + 1), kBlanks), decoded))
             return fail(lineNumber, problem->message);
         value.text = decoded;
         value.line = lineNumber;
