@@ -91,7 +91,7 @@ std::vector<NetDevice> NetConfig::ParseNetConfig(std::string_view xml) {
     for (; device && devices.size() < kMaxDevices; device = device->NextSiblingElement()) {
         NetDevice entry;
         std::string id = device->Attribute("id") ? device->Attribute("id") : "";
-        if (!legacy && TextCodec::IsValidUtf8(id)) id = TextCodec::Utf8ToCp1251(id);
+        if (!legacy) id = TextCodec::Utf8ToCp1251IfValid(id);
         CopyText(entry.deviceName, TextCase::LowerCp1251(id));
         entry.deviceAddress = ParseAddress(device->Attribute("xsaddr"));
         devices.push_back(entry);

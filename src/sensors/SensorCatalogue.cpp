@@ -69,26 +69,12 @@ struct Problem {
     std::string message;
 };
 
-std::size_t Utf8Length(unsigned char lead) {
-    if (lead < 0x80) return 1;
-    if ((lead & 0xE0) == 0xC0) return 2;
-    if ((lead & 0xF0) == 0xE0) return 3;
-    return 4;
-}
-
 // Converts well-formed UTF-8 to CP1251, refusing characters that CP1251 lacks.
 std::optional<Problem> AppendCp1251(std::string& out, std::string_view utf8) {
-    std::size_t i = 0;
-    while (i < utf8.size()) {
-        const std::size_t length =
-            std::min(Utf8Length(static_cast<unsigned char>(utf8[i])), utf8.size() - i);
-        const std::string_view character = utf8.substr(i, length);
-        const std::string byte = TextCodec::Utf8ToCp1251(character);
-        if (byte.size() != 1 || TextCodec::Cp1251ToUtf8(byte) != character)
-            return Problem{"the character '" + std::string(character) + "' has no CP1251 byte"};
-        out += byte;
-        i += length;
-    }
+    std::string unfit;
+    const std::optional<std::string> bytes = TextCodec::Utf8ToCp1251Exactly(utf8, &unfit);
+    if (!bytes) return Problem{"the character '" + unfit + "' has no CP1251 byte"};
+    out += *bytes;
     return std::nullopt;
 }
 

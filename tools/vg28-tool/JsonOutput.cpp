@@ -7,10 +7,6 @@
 
 namespace vg28::tool {
 
-std::string Utf8(std::string_view storedText) {
-    return TextCodec::Cp1251ToUtf8(storedText);
-}
-
 std::string JsonText(std::string_view text) {
     return TextCodec::ReplaceInvalidUtf8(text);
 }
@@ -63,10 +59,10 @@ nlohmann::json SensorJson(const SensorRecord& sensor) {
     nlohmann::json coefficients = nlohmann::json::array();
     for (const double c : sensor.coefficients)
         coefficients.push_back(c);
-    return {{"id", Utf8(TextOf(sensor.id))},
-            {"type", Utf8(TextOf(sensor.type))},
-            {"description", Utf8(TextOf(sensor.description))},
-            {"units", Utf8(TextOf(sensor.units))},
+    return {{"id", TextCodec::Cp1251ToUtf8(TextOf(sensor.id))},
+            {"type", TextCodec::Cp1251ToUtf8(TextOf(sensor.type))},
+            {"description", TextCodec::Cp1251ToUtf8(TextOf(sensor.description))},
+            {"units", TextCodec::Cp1251ToUtf8(TextOf(sensor.units))},
             {"precision", sensor.precision},
             {"method", MethodName(sensor.method)},
             {"maxOutput", sensor.maxOutput},
@@ -79,10 +75,10 @@ nlohmann::json SensorJson(const SensorRecord& sensor) {
 nlohmann::json ProjectJson(const CProjectDoc& doc, bool withRecords) {
     nlohmann::json ids = nlohmann::json::array();
     for (const auto& id : doc.setup.sensorIds)
-        ids.push_back(Utf8(TextOf(id)));
+        ids.push_back(TextCodec::Cp1251ToUtf8(TextOf(id)));
     nlohmann::json notes = nlohmann::json::array();
     for (const auto& note : doc.setup.notes)
-        notes.push_back(Utf8(TextOf(note)));
+        notes.push_back(TextCodec::Cp1251ToUtf8(TextOf(note)));
     nlohmann::json result = {{"name", JsonText(doc.ProjectName())},
                              {"period", doc.setup.period},
                              {"exactTime", doc.setup.exactTime},

@@ -25,8 +25,8 @@ std::string ChannelText(const CProjectDoc& doc, int k) {
     const std::string_view id = TextOf(doc.setup.sensorIds[k]);
     if (id.empty()) return {};
     if (const SensorRecord* sensor = doc.Sensors().FindById(id))
-        return Utf8(ChannelCaption(*sensor, k + 1, true));
-    return Utf8(MissingSensorCaption(k + 1, id));
+        return TextCodec::Cp1251ToUtf8(ChannelCaption(*sensor, k + 1, true));
+    return TextCodec::Cp1251ToUtf8(MissingSensorCaption(k + 1, id));
 }
 
 void PrintProject(const CProjectDoc& doc, bool withRecords) {
@@ -46,7 +46,7 @@ void PrintProject(const CProjectDoc& doc, bool withRecords) {
         if (caption.empty()) continue;
         std::cout << 'S' << k + 1 << '\t' << caption;
         if (k < kNoteCount && !TextOf(doc.setup.notes[k]).empty())
-            std::cout << '\t' << Utf8(TextOf(doc.setup.notes[k]));
+            std::cout << '\t' << TextCodec::Cp1251ToUtf8(TextOf(doc.setup.notes[k]));
         std::cout << '\n';
     }
     if (!withRecords) return;
