@@ -8,6 +8,7 @@
 #include "platform/Locale.h"
 #include "platform/TextCodec.h"
 #include "project/CProjectDoc.h"
+#include "project/PlugAndPlay.h"
 #include "project/ProjectSetup.h"
 #include "sensors/SensorDatabase.h"
 #include "sensors/SensorFormat.h"
@@ -29,10 +30,6 @@ constexpr int kChoiceLines = 50;  // the time and S1-S49
 constexpr ColumnColour kGrey{240, 240, 240};
 constexpr ColumnColour kYellow{255, 255, 192};
 constexpr ColumnColour kCyan{192, 255, 255};
-
-bool IsFreeChannel(std::string_view id) {
-    return id.empty() || StartsWith(id, kPlugAndPlay);
-}
 
 }  // namespace
 

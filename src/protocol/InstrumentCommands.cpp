@@ -12,6 +12,7 @@
 #include "platform/TextCodec.h"
 #include "project/CProjectDoc.h"
 #include "project/CurrentState.h"
+#include "project/PlugAndPlay.h"
 #include "project/ProjectSetup.h"
 #include "protocol/ReplyGrammar.h"
 
@@ -261,7 +262,7 @@ bool InstrumentCommands::QuerySensor(int n, SensorRecord& sensor) {
 
 bool InstrumentCommands::SetSensor(int n, const SensorRecord* description) {
     const std::string_view id = description ? TextOf(description->id) : std::string_view();
-    if (description && (id == kPlugAndPlay || StartsWith(id, "="))) return true;
+    if (description && (IsPlugAndPlay(id) || StartsWith(id, "="))) return true;
 
     std::string request;
     if (id.empty()) {

@@ -9,6 +9,7 @@
 #include "JsonOutput.h"
 #include "platform/FixedText.h"
 #include "platform/TextCodec.h"
+#include "project/PlugAndPlay.h"
 #include "project/ProjectLibrary.h"
 #include "sensors/SensorFormat.h"
 
@@ -41,7 +42,7 @@ void PrintProject(const CProjectDoc& doc, bool withRecords) {
               << "First\t" << CProjectDoc::FormatRecordTime(doc.firstTime, false) << '\n'
               << "Last\t" << CProjectDoc::FormatRecordTime(doc.lastTime, false) << '\n';
     for (int k = 0; k < kChannelCount; ++k) {
-        if (StartsWith(TextOf(doc.setup.sensorIds[k]), kPlugAndPlay)) continue;
+        if (IsFreeChannelMark(TextOf(doc.setup.sensorIds[k]))) continue;
         const std::string caption = ChannelText(doc, k);
         if (caption.empty()) continue;
         std::cout << 'S' << k + 1 << '\t' << caption;
