@@ -149,7 +149,7 @@ int Raw(ToolContext& context, ToolInstrument& instrument, const std::string& tex
     std::string reply;
     if (!instrument.Link().Transact(text + "\r", reply, 1)) return Failed("the request");
     std::vector<std::string> lines = {reply};
-    for (std::string more; instrument.Link().RecvPacket(more);)
+    for (std::string more; instrument.Link().ReceiveLine(more);)
         lines.push_back(more);
     if (context.Json()) {
         nlohmann::json list = nlohmann::json::array();
