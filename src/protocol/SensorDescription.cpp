@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "platform/FixedText.h"
 #include "platform/NumberText.h"
 #include "platform/TextTrim.h"
 #include "protocol/ReplyGrammar.h"
+#include "sensors/MethodNames.h"
 #include "sensors/SensorDatabase.h"
 
 namespace vg28 {
@@ -17,24 +19,6 @@ namespace {
 
 constexpr std::size_t kRequestBuffer = 2048;
 constexpr std::size_t kTextLimit = 32;  // quoted fields hold at most 31 characters
-
-const char* MethodName(int method) {
-    switch (method) {
-        case kMethodComp:
-            return "COMP";
-        case kMethodAvg:
-            return "AVG";
-        default:
-            return "STD";
-    }
-}
-
-int MethodOf(std::string_view token) {
-    if (token == "STD") return kMethodStd;
-    if (token == "COMP") return kMethodComp;
-    if (token == "AVG") return kMethodAvg;
-    return -1;
-}
 
 // A field of a description: blanks before it, blanks and the line's CR after it (the last
 // field ends the reply line).
@@ -101,7 +85,7 @@ bool FormatSensorRequest(int n, const SensorDescription& sensor, std::string& re
     line += ";" + FormatFixed(sensor.minimum, sensor.precision);
     line += ";" + FormatFixed(sensor.maximum, sensor.precision);
     line += ";";
-    line += MethodName(sensor.method);
+    line += MethodName(sensor.method).value_or("STD");  // the instrument's default
     line += ";" + FormatFixed(sensor.maxOutput, 3);
     for (double c : sensor.coefficients)
         line += ";" + FormatExponent(c);
@@ -141,8 +125,9 @@ bool ParseSensorDescription(std::string_view text, SensorDescription& out) {
     if (!ScanInt(tokens[0], p, precision) || precision < -1000 || precision > 1000) return false;
     d.precision = static_cast<int>(precision);
     if (!ParseNumber(tokens[1], d.minimum) || !ParseNumber(tokens[2], d.maximum)) return false;
-    d.method = MethodOf(tokens[3]);
-    if (d.method < 0) return false;
+    const std::optional<int> method = MethodOfName(tokens[3]);
+    if (!method) return false;
+    d.method = *method;
     if (!ParseNumber(tokens[4], d.maxOutput)) return false;
     for (int i = 0; i < 6; ++i) {
         if (!ParseNumber(tokens[static_cast<std::size_t>(5 + i)], d.coefficients[i])) return false;

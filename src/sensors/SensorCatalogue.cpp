@@ -13,6 +13,7 @@
 #include "platform/TextCase.h"
 #include "platform/TextCodec.h"
 #include "platform/TextTrim.h"
+#include "sensors/MethodNames.h"
 #include "sensors/SensorDatabase.h"
 
 namespace vg28 {
@@ -189,16 +190,9 @@ public:
             return Report(Key::kPrecision, "precision must be a whole number 0..5");
         record.precision = *precision;
 
-        const std::string& method = Text(Key::kMethod);
-        if (method == "STD") {
-            record.method = kMethodStd;
-        } else if (method == "COMP") {
-            record.method = kMethodComp;
-        } else if (method == "AVG") {
-            record.method = kMethodAvg;
-        } else {
-            return Report(Key::kMethod, "method must be STD, COMP or AVG");
-        }
+        const std::optional<int> method = MethodOfName(Text(Key::kMethod));
+        if (!method) return Report(Key::kMethod, "method must be STD, COMP or AVG");
+        record.method = *method;
 
         if (!Number(Key::kMaxOutput, record.maxOutput) || !Number(Key::kMinimum, record.minimum) ||
             !Number(Key::kMaximum, record.maximum))
@@ -411,7 +405,8 @@ std::string SensorCatalogue::Write(const std::vector<SensorRecord>& records) {
         AppendLine(out, "description", WrittenText(TextOf(record.description)));
         AppendLine(out, "units", WrittenText(TextOf(record.units)));
         AppendLine(out, "precision", std::to_string(record.precision));
-        AppendLine(out, "method", MethodName(record.method));
+        const std::optional<std::string_view> method = MethodName(record.method);
+        AppendLine(out, "method", method ? std::string(*method) : std::to_string(record.method));
         AppendLine(out, "maxOutput", NumberText(record.maxOutput));
         AppendLine(out, "minimum", NumberText(record.minimum));
         AppendLine(out, "maximum", NumberText(record.maximum));
@@ -420,19 +415,6 @@ std::string SensorCatalogue::Write(const std::vector<SensorRecord>& records) {
         AppendLine(out, "standard", std::to_string(record.standardCoefficients));
     }
     return out;
-}
-
-std::string SensorCatalogue::MethodName(int method) {
-    switch (method) {
-        case kMethodStd:
-            return "STD";
-        case kMethodComp:
-            return "COMP";
-        case kMethodAvg:
-            return "AVG";
-        default:
-            return std::to_string(method);
-    }
 }
 
 bool SensorCatalogue::SameIdIgnoringCase(std::string_view a, std::string_view b) {

@@ -4,6 +4,7 @@
 
 #include "platform/FixedText.h"
 #include "platform/TextCodec.h"
+#include "sensors/MethodNames.h"
 
 namespace vg28::tool {
 
@@ -26,19 +27,6 @@ std::string TimeText(const TimeStamp& time) {
 nlohmann::json TimeJson(const TimeStamp& time) {
     if (time.IsEmpty()) return nullptr;
     return TimeText(time);
-}
-
-const char* MethodName(int method) {
-    switch (method) {
-        case kMethodStd:
-            return "STD";
-        case kMethodComp:
-            return "COMP";
-        case kMethodAvg:
-            return "AVG";
-        default:
-            return "?";
-    }
 }
 
 nlohmann::json RecordJson(const MeasurementRecord& record) {
@@ -64,7 +52,7 @@ nlohmann::json SensorJson(const SensorRecord& sensor) {
             {"description", TextCodec::Cp1251ToUtf8(TextOf(sensor.description))},
             {"units", TextCodec::Cp1251ToUtf8(TextOf(sensor.units))},
             {"precision", sensor.precision},
-            {"method", MethodName(sensor.method)},
+            {"method", MethodName(sensor.method).value_or("?")},
             {"maxOutput", sensor.maxOutput},
             {"coefficients", coefficients},
             {"minimum", sensor.minimum},

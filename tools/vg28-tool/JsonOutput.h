@@ -28,6 +28,4 @@ std::string JsonText(std::string_view text);
 // is replaced instead of throwing.
 std::string DumpJson(const nlohmann::json& value, int indent = -1);
 
-const char* MethodName(int method);
-
 }  // namespace vg28::tool

@@ -6,6 +6,7 @@
 #include "JsonOutput.h"
 #include "platform/FixedText.h"
 #include "platform/TextCodec.h"
+#include "sensors/MethodNames.h"
 #include "sensors/SensorFormat.h"
 
 namespace vg28::tool {
@@ -30,7 +31,7 @@ int RunSensors(ToolContext& context) {
                   << TextCodec::Cp1251ToUtf8(TextOf(sensor.units)) << '\t'
                   << FormatValue(sensor.minimum, sensor.precision, true) << ".."
                   << FormatValue(sensor.maximum, sensor.precision, true) << '\t'
-                  << MethodName(sensor.method) << '\n';
+                  << MethodName(sensor.method).value_or("?") << '\n';
     }
     return 0;
 }
