@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         switch (turn % 6) {
             case 0:
             case 1:
-                if (link.RecvPacket(reply)) {
+                if (link.ReceiveLine(reply)) {
                     FUZZ_CHECK(reply.size() <= PacketLink::kMaxLine);
                     // With an address, a reply gets in only behind our own prefix on the
                     // wire, or as the modem's OK.

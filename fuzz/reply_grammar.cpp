@@ -7,6 +7,7 @@
 #include <string>
 
 #include "FuzzSupport.h"
+#include "platform/TextCase.h"
 #include "protocol/ReplyGrammar.h"
 #include "protocol/SensorDescription.h"
 #include "sync/Em50Protocol.h"
@@ -71,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::string request;
         if (FormatSensorRequest(3, sensor, request)) {
             std::size_t after = 0;
-            FUZZ_CHECK(MatchReply(UpperAscii(request), after, "sensor;3"));
+            FUZZ_CHECK(MatchReply(TextCase::UpperAscii(request), after, "sensor;3"));
             SensorDescription again;
             FUZZ_CHECK(ParseSensorDescription(std::string_view(request).substr(after), again));
             FUZZ_CHECK(again.description == sensor.description && again.units == sensor.units &&

@@ -5,17 +5,19 @@
 
 #include "platform/CivilTime.h"
 #include "platform/Clock.h"
+#include "platform/TextCase.h"
 #include "platform/TextCodec.h"
 #include "project/MeasurementRecord.h"
+#include "project/PlugAndPlay.h"
 #include "protocol/ReplyGrammar.h"
 #include "protocol/SensorDescription.h"
+#include "sensors/MethodNames.h"
 
 namespace vg28::sim {
 
 namespace {
 
 constexpr int kReplyMs = 20;
-constexpr const char* kPlugAndPlay = "Plug and Play";
 constexpr double kPi = 3.14159265358979;
 
 std::uint64_t Mix(std::uint64_t x) {
@@ -43,14 +45,6 @@ SimSensor Make(const char* id, const char* descriptionUtf8, const char* unitsUtf
 std::string FormatTime(std::int64_t seconds) {
     const LocalTime t = LocalFromSeconds(seconds);
     return FormatInstrumentTime(t.year, t.month, t.day, t.hour, t.minute, t.second);
-}
-
-const char* MethodName(int method) {
-    return method == 1 ? "COMP" : method == 2 ? "AVG" : "STD";
-}
-
-bool IsPlugAndPlay(const std::string& id) {
-    return id.rfind(kPlugAndPlay, 0) == 0;
 }
 
 // The inputs whose readings the instrument's computed channels are made from: the weather
@@ -210,7 +204,7 @@ void SimInstrument::Configured() {
 
 bool SimInstrument::Reports(int n) const {
     const SimSensor& s = Sensor(n);
-    if (s.id.empty() || IsPlugAndPlay(s.id)) return false;
+    if (IsFreeChannel(s.id)) return false;
     if (n >= 9 && n <= 11) return m_config.module;
     if (n >= 12 && n <= 15) return m_config.module && m_config.soilProbe;
     // Computed from the module's air temperature and humidity, so only while both are measured.
@@ -283,21 +277,26 @@ std::string SimInstrument::RecordLine(std::int64_t t) const {
     return FormatTime(t) + ReadingsItems(t);
 }
 
+// Built here on its own rather than with FormatSensorRequest: the simulator is a second
+// reading of the sensor line, so that a fault the terminal's writer and reader share (a field
+// moved, a number format changed) still shows. Only the method names are shared. The line
+// differs from the request as the instrument's does: upper-case keyword and exponents.
 std::string SimInstrument::SensorReply(int n) const {
     const SimSensor& s = Sensor(n);
     std::string line = "SENSOR;" + std::to_string(n);
     line += ";\"" + s.id + "\";\"" + s.description + "\";\"" + s.units + "\"";
     line += ";" + std::to_string(s.precision);
     line += ";" + FormatFixed(s.minimum, s.precision) + ";" + FormatFixed(s.maximum, s.precision);
-    line += std::string(";") + MethodName(s.method);
+    line += ";";
+    line += MethodName(s.method).value_or("STD");
     line += ";" + FormatFixed(s.maxOutput, 3);
     for (double c : s.coefficients)
-        line += ";" + UpperAscii(FormatExponent(c));
+        line += ";" + TextCase::UpperAscii(FormatExponent(c));
     return line;
 }
 
 std::vector<SimOutput> SimInstrument::Echo(std::string_view request) const {
-    return {{UpperAscii(request) + "\r", kReplyMs}};
+    return {{TextCase::UpperAscii(request) + "\r", kReplyMs}};
 }
 
 std::optional<std::int64_t> SimInstrument::NextMonitorAt() const {
@@ -313,7 +312,7 @@ std::string SimInstrument::TakeMonitorLine() {
 
 std::vector<SimOutput> SimInstrument::Handle(std::string_view request) {
     CatchUp();
-    const std::string lower = LowerAscii(request);
+    const std::string lower = TextCase::LowerAscii(request);
     const std::string_view cmd = lower;
     auto reply = [](std::string text, int delay = kReplyMs) {
         return std::vector<SimOutput>{{std::move(text) + "\r", delay}};
@@ -338,7 +337,7 @@ std::vector<SimOutput> SimInstrument::Handle(std::string_view request) {
     if (cmd == "mode")
         return reply("MODE;" + std::string(kModeNames[static_cast<std::size_t>(m_mode)]));
     if (cmd.rfind("mode;", 0) == 0) {
-        const int mode = ModeIndexOf(UpperAscii(cmd.substr(5)));
+        const int mode = ModeIndexOf(TextCase::UpperAscii(cmd.substr(5)));
         if (mode < 0) return {};
         SetMode(mode);
         return Echo(request);

@@ -73,6 +73,8 @@ void SimNetwork::Receive(std::string_view bytes) {
     if (m_input.size() > 4096) m_input.clear();
 }
 
+// The address prefix read as the instruments and the modem read it, apart from the terminal's
+// AddressPrefix on purpose: a second reading of the same rule.
 void SimNetwork::Dispatch(const std::string& packet) {
     if (packet.compare(0, 2, "AT") == 0) {
         if (m_config.modem) QueueReplies({{"OK\r", kModemMs}}, {}, packet);

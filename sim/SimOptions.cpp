@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "platform/TextCase.h"
 #include "platform/TextCodec.h"
 #include "protocol/ReplyGrammar.h"
 
@@ -107,7 +108,7 @@ bool SimOptions::Parse(const std::vector<std::string>& args, std::string& error)
             }
         } else if (option == "--mode") {
             if (!value(text)) return false;
-            instrument.mode = ModeIndexOf(UpperAscii(text));
+            instrument.mode = ModeIndexOf(TextCase::UpperAscii(text));
             if (instrument.mode < 0) {
                 error = "unknown mode: " + text;
                 return false;

@@ -2,32 +2,24 @@
 
 #include <tinyxml.h>
 
-#include <cstring>
 #include <optional>
 
 #include "platform/FixedText.h"
 #include "platform/RegularFile.h"
+#include "platform/TextCase.h"
 #include "platform/TextCodec.h"
 
 namespace vg28 {
 
 namespace {
 
-// Upper-case letters of CP1251 above 0x7F and their lower-case partners.
-constexpr unsigned char kCyrillicPairs[][2] = {
-    {0x80, 0x90}, {0x81, 0x83}, {0x8A, 0x9A}, {0x8C, 0x9C}, {0x8D, 0x9D},
-    {0x8E, 0x9E}, {0x8F, 0x9F}, {0xA1, 0xA2}, {0xA3, 0xBC}, {0xA5, 0xB4},
-    {0xA8, 0xB8}, {0xAA, 0xBA}, {0xAF, 0xBF}, {0xB2, 0xB3}, {0xBD, 0xBE}};
-
 bool DeclaresLegacyEncoding(const TiXmlDocument& document) {
     for (const TiXmlNode* node = document.FirstChild(); node; node = node->NextSibling()) {
         if (const TiXmlDeclaration* declaration = node->ToDeclaration()) {
             const std::string encoding = declaration->Encoding();
             if (encoding.empty()) return false;
-            std::string upper;
-            for (const char c : encoding)
-                upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-            return upper != "UTF-8" && upper != "UTF8";
+            return !TextCase::EqualAscii(encoding, "UTF-8") &&
+                   !TextCase::EqualAscii(encoding, "UTF8");
         }
     }
     return false;
@@ -46,21 +38,6 @@ std::uint16_t NetConfig::ParseAddress(const char* text) {
         value = value * 10 + static_cast<std::uint32_t>(*text - '0');
     if (negative) value = 0u - value;
     return static_cast<std::uint16_t>(value & 0xFFFF);
-}
-
-std::string NetConfig::ToLowerCp1251(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) {
-        const auto byte = static_cast<unsigned char>(c);
-        if ((byte >= 'A' && byte <= 'Z') || (byte >= 0xC0 && byte <= 0xDF)) {
-            c = static_cast<char>(byte + 0x20);
-            continue;
-        }
-        for (const auto& pair : kCyrillicPairs) {
-            if (pair[0] == byte) c = static_cast<char>(pair[1]);
-        }
-    }
-    return result;
 }
 
 int NetConfig::NestingDepth(std::string_view xml) {
@@ -114,8 +91,8 @@ std::vector<NetDevice> NetConfig::ParseNetConfig(std::string_view xml) {
     for (; device && devices.size() < kMaxDevices; device = device->NextSiblingElement()) {
         NetDevice entry;
         std::string id = device->Attribute("id") ? device->Attribute("id") : "";
-        if (!legacy && TextCodec::IsValidUtf8(id)) id = TextCodec::Utf8ToCp1251(id);
-        CopyText(entry.deviceName, ToLowerCp1251(id));
+        if (!legacy) id = TextCodec::Utf8ToCp1251IfValid(id);
+        CopyText(entry.deviceName, TextCase::LowerCp1251(id));
         entry.deviceAddress = ParseAddress(device->Attribute("xsaddr"));
         devices.push_back(entry);
     }

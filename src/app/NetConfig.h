@@ -27,9 +27,6 @@ public:
     // other character; the low 16 bits are kept (-1 gives 65535); 0 without a number.
     static std::uint16_t ParseAddress(const char* text);
 
-    // Lower case in the Windows Cyrillic code page (Latin and Cyrillic letters).
-    static std::string ToLowerCp1251(std::string_view text);
-
     // The deepest element nesting of the text (a quick scan, not a parse).
     static int NestingDepth(std::string_view xml);
 };

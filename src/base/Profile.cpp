@@ -1,34 +1,17 @@
 #include "base/Profile.h"
 
-#include <cctype>
 #include <optional>
 #include <sstream>
 
 #include "platform/AtomicFile.h"
+#include "platform/NumberText.h"
 #include "platform/RegularFile.h"
+#include "platform/TextCase.h"
+#include "platform/TextTrim.h"
 
 namespace vg28 {
 
 namespace {
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
-
-std::string_view Trim(std::string_view text) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
 
 std::vector<std::string> ReadLines(const std::string& path) {
     std::vector<std::string> lines;
@@ -49,35 +32,28 @@ std::vector<std::string> ReadLines(const std::string& path) {
 
 // The section name of a "[name]" line, or nothing for other lines.
 std::optional<std::string_view> SectionOf(std::string_view line) {
-    line = Trim(line);
+    line = Trim(line, kBlanksAndLineEnds);
     if (line.empty() || line.front() != '[') return std::nullopt;
     const std::size_t close = line.find(']');
     if (close == std::string_view::npos) return std::nullopt;
-    return Trim(line.substr(1, close - 1));
+    return Trim(line.substr(1, close - 1), kBlanksAndLineEnds);
 }
 
 // The key of a "key=value" line, or nothing.
 std::optional<std::string_view> KeyOf(std::string_view line) {
     const std::size_t equals = line.find('=');
     if (equals == std::string_view::npos) return std::nullopt;
-    const std::string_view trimmed = Trim(line);
+    const std::string_view trimmed = Trim(line, kBlanksAndLineEnds);
     if (!trimmed.empty() && trimmed.front() == ';') return std::nullopt;
-    return Trim(line.substr(0, equals));
+    return Trim(line.substr(0, equals), kBlanksAndLineEnds);
 }
 
 std::string_view ValueOf(std::string_view line) {
-    std::string_view value = Trim(line.substr(line.find('=') + 1));
+    std::string_view value = Trim(line.substr(line.find('=') + 1), kBlanksAndLineEnds);
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front())
         value = value.substr(1, value.size() - 2);
     return value;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
 }
 
 }  // namespace
@@ -101,7 +77,7 @@ int Profile::ParseInt(std::string_view value) {
     }
     std::uint32_t result = 0;
     for (; i < value.size(); ++i) {
-        const int digit = HexDigit(value[i]);
+        const int digit = HexDigitValue(value[i]);
         if (digit < 0 || static_cast<unsigned>(digit) >= base) break;
         result = result * base + static_cast<std::uint32_t>(digit);
     }
@@ -130,8 +106,8 @@ std::optional<std::vector<std::uint8_t>> Profile::DecodeBinary(std::string_view 
     if (text.size() != size * 2 + 2) return std::nullopt;
     std::vector<std::uint8_t> bytes(size + 1);
     for (std::size_t i = 0; i <= size; ++i) {
-        const int high = HexDigit(text[2 * i]);
-        const int low = HexDigit(text[2 * i + 1]);
+        const int high = HexDigitValue(text[2 * i]);
+        const int low = HexDigitValue(text[2 * i + 1]);
         if (high < 0 || low < 0) return std::nullopt;
         bytes[i] = static_cast<std::uint8_t>(high * 16 + low);
     }
@@ -149,12 +125,12 @@ std::optional<std::string> Profile::FindValue(std::string_view section,
     bool inSection = false;
     for (const std::string& line : ReadLines(m_path)) {
         if (const auto name = SectionOf(line)) {
-            inSection = EqualsIgnoringCase(*name, section);
+            inSection = TextCase::EqualAscii(*name, section);
             continue;
         }
         if (!inSection) continue;
         const auto lineKey = KeyOf(line);
-        if (lineKey && EqualsIgnoringCase(*lineKey, key)) return std::string(ValueOf(line));
+        if (lineKey && TextCase::EqualAscii(*lineKey, key)) return std::string(ValueOf(line));
     }
     return std::nullopt;
 }
@@ -216,7 +192,7 @@ bool Profile::SetValue(std::string_view section, std::string_view key, std::stri
     for (std::size_t i = 0; i < lines.size() && !done; ++i) {
         if (const auto name = SectionOf(lines[i])) {
             if (inSection) break;
-            inSection = EqualsIgnoringCase(*name, section);
+            inSection = TextCase::EqualAscii(*name, section);
             if (inSection) {
                 sectionFound = true;
                 insertAt = i + 1;
@@ -225,10 +201,10 @@ bool Profile::SetValue(std::string_view section, std::string_view key, std::stri
         }
         if (!inSection) continue;
         const auto lineKey = KeyOf(lines[i]);
-        if (lineKey && EqualsIgnoringCase(*lineKey, key)) {
+        if (lineKey && TextCase::EqualAscii(*lineKey, key)) {
             lines[i] = newLine;
             done = true;
-        } else if (!Trim(lines[i]).empty()) {
+        } else if (!Trim(lines[i], kBlanksAndLineEnds).empty()) {
             insertAt = i + 1;
         }
     }

@@ -13,6 +13,7 @@
 #include "platform/TextCase.h"
 #include "platform/TextCodec.h"
 #include "project/CProjectDoc.h"
+#include "project/PlugAndPlay.h"
 #include "sensors/SensorDatabase.h"
 
 namespace vg28 {
@@ -33,10 +34,6 @@ constexpr std::uint32_t kColours[10] = {0xFF0000, 0x800000, 0x808080, 0x000000, 
 
 // Depth of a "sensor" element: Root, report, sensors.
 constexpr int kSensorDepth = 3;
-
-bool IsFree(std::string_view id) {
-    return id.empty() || StartsWith(id, kPlugAndPlay);
-}
 
 void SetNumber(TiXmlElement& element, const char* name, std::int64_t value) {
     element.SetAttribute(name, std::to_string(value));
@@ -329,7 +326,7 @@ bool GraphScript::Print(const std::function<bool(std::string_view)>& sink,
 
 bool GraphScript::IsPlotted(const ProjectSetup& setup, int k) {
     if (k < 0 || k >= kChannelCount || k == 13) return false;
-    if (IsFree(TextOf(setup.sensorIds[k]))) return false;
+    if (IsFreeChannel(TextOf(setup.sensorIds[k]))) return false;
     if (k == 12 || k == 14) return IsPlotted(setup, kSubstrateChannel);
     return true;
 }
@@ -339,8 +336,8 @@ std::string GraphScript::ScriptPathFor(std::string_view projectPath) {
     std::string path(projectPath);
     // Any letter case: a project file copied from Windows may be named ".PHJ".
     if (path.size() >= kProjectExtension.size() &&
-        TextCase::Compare(std::string_view(path).substr(path.size() - kProjectExtension.size()),
-                          kProjectExtension) == 0) {
+        TextCase::CompareUtf8(std::string_view(path).substr(path.size() - kProjectExtension.size()),
+                              kProjectExtension) == 0) {
         path.resize(path.size() - kProjectExtension.size());
     }
     return path + "-ag.xml";

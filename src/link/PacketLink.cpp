@@ -7,6 +7,7 @@
 #include "link/CSerialException.h"
 #include "platform/Clock.h"
 #include "platform/FixedText.h"
+#include "platform/TextCase.h"
 #include "project/CurrentState.h"
 
 namespace vg28 {
@@ -14,16 +15,6 @@ namespace vg28 {
 namespace {
 
 constexpr int kPauseMs = 100;
-
-bool IsReplyWordChar(unsigned char c) {
-    return c == ';' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-void ToUpperAscii(std::string& text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-}
 
 // The first L characters of line equal command (L = the command's length).
 bool BeginsWith(std::string_view line, std::string_view command) {
@@ -43,8 +34,8 @@ PacketLink::PacketLink(Clock& clock) : m_clock(clock) {}
 
 PacketLink::~PacketLink() = default;
 
-std::string PacketLink::Address() const {
-    return m_state ? std::string(TextOf(m_state->address)) : std::string();
+AddressPrefix PacketLink::Prefix() const {
+    return AddressPrefix(m_state ? TextOf(m_state->address) : std::string_view());
 }
 
 bool PacketLink::OpenPort(const std::string& portName) {
@@ -97,11 +88,7 @@ bool PacketLink::IsOpen() const {
 }
 
 bool PacketLink::SendPacket(std::string_view command) {
-    std::string prefix;
-    const std::string address = Address();
-    if (!address.empty() && !StartsWith(command, "+++") && !StartsWith(command, "AT")) {
-        prefix = ":" + address + ";";
-    }
+    const std::string prefix = Prefix().ForCommand(command);
     std::size_t written = 0;
     try {
         if (!m_line || !m_line->IsOpen()) CSerialException::Throw(EBADF);
@@ -115,25 +102,23 @@ bool PacketLink::SendPacket(std::string_view command) {
     return written == command.size();
 }
 
-bool PacketLink::RecvPacket(std::string& reply) {
-    bool rejected = false;
-    return ReceiveLine(reply, rejected);
+bool PacketLink::ReceiveLine(std::string& reply) {
+    return ReadOneLine(reply) == LineFrom::OurInstrument;
 }
 
-bool PacketLink::RecvOwnPacket(std::string& reply) {
+bool PacketLink::ReceiveOwnLine(std::string& reply) {
     // Lines of other instruments on the radio network come between a request and its answer;
     // they are not the answer and do not end the wait for it.
     constexpr int kMaxRejected = 4;
     for (int n = 0; n <= kMaxRejected; ++n) {
-        bool rejected = false;
-        if (ReceiveLine(reply, rejected)) return true;
-        if (!rejected) return false;
+        const LineFrom from = ReadOneLine(reply);
+        if (from == LineFrom::OurInstrument) return true;
+        if (from == LineFrom::Nobody) return false;
     }
     return false;
 }
 
-bool PacketLink::ReceiveLine(std::string& reply, bool& rejected) {
-    rejected = false;
+PacketLink::LineFrom PacketLink::ReadOneLine(std::string& reply) {
     reply.clear();
     bool received = false;
     try {
@@ -152,21 +137,10 @@ bool PacketLink::ReceiveLine(std::string& reply, bool& rejected) {
         received = false;
     }
     if (received && m_state) m_state->lastReplyTime = m_clock.UtcSeconds();
+    // The log names the packets as it always has: SendPacket and RecvPacket.
     DebugLog("RecvPacket(%d) [%s]", received ? 1 : 0, Printable(reply, kLoggedReply).c_str());
-    if (!received) return false;
-    const std::string address = Address();
-    if (!CutToAddressPrefix(reply, address)) TrimNoise(reply);
-    rejected = !CheckAddress(reply, address);
-    return !rejected;
-}
-
-void PacketLink::TrimNoise(std::string& line) {
-    const std::size_t semicolon = line.find(';');
-    if (semicolon == std::string::npos) return;
-    std::size_t i = semicolon;
-    while (i > 0 && IsReplyWordChar(static_cast<unsigned char>(line[i])))
-        --i;
-    if (i > 0 && !IsReplyWordChar(static_cast<unsigned char>(line[i]))) line.erase(0, i);
+    if (!received) return LineFrom::Nobody;
+    return Prefix().TakeOwnReply(reply) ? LineFrom::OurInstrument : LineFrom::AnotherInstrument;
 }
 
 void PacketLink::PurgeInput() {
@@ -175,29 +149,6 @@ void PacketLink::PurgeInput() {
     } catch (const CSerialException&) {
         // The exchange that follows meets the same port error and reports it.
     }
-}
-
-bool PacketLink::CutToAddressPrefix(std::string& line, std::string_view address) {
-    if (address.empty()) return false;
-    std::string prefix;
-    prefix.reserve(address.size() + 2);
-    prefix.append(1, ':').append(address).append(1, ';');
-    const std::size_t at = line.find(prefix);
-    if (at == std::string::npos) return false;
-    line.erase(0, at);
-    return true;
-}
-
-bool PacketLink::CheckAddress(std::string& line, std::string_view address) {
-    if (address.empty()) return true;
-    const std::size_t n = address.size();
-    if (line.size() >= n + 2 && line[0] == ':' && line.compare(1, n, address) == 0 &&
-        line[n + 1] == ';') {
-        line.erase(0, n + 2);
-        return true;
-    }
-    // The radio modem answers without an address; any other line is another instrument's.
-    return StartsWith(line, "OK");
 }
 
 bool PacketLink::Transact(std::string_view command, std::string& reply, int attempts,
@@ -212,10 +163,10 @@ bool PacketLink::Transact(std::string_view command, std::string& reply, int atte
         // as the answer to this one and keep every later exchange a line out of step.
         PurgeInput();
         SendPacket(command);
-        if (RecvOwnPacket(reply)) {
+        if (ReceiveOwnLine(reply)) {
             if (reply == command && identical == IdenticalLine::LocalEcho) {
                 m_localEchoSeen = true;
-                obtained = RecvOwnPacket(reply);
+                obtained = ReceiveOwnLine(reply);
             } else {
                 obtained = true;
             }
@@ -230,13 +181,13 @@ bool PacketLink::Transact(std::string_view command, std::string& reply, int atte
 bool PacketLink::SendExpectEcho(std::string& command, int waitMs, IdenticalLine identical) {
     std::string reply;
     const bool exchanged = Transact(command, reply, 1, nullptr, identical);
-    ToUpperAscii(command);
-    ToUpperAscii(reply);
+    command = TextCase::UpperAscii(command);
+    reply = TextCase::UpperAscii(reply);
     if (!exchanged) return false;
     if (BeginsWith(reply, command)) return true;
     m_clock.SleepMs(waitMs);
     std::string second;
-    if (!RecvOwnPacket(second)) return false;
+    if (!ReceiveOwnLine(second)) return false;
     return BeginsWith(second, command);
 }
 

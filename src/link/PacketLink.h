@@ -1,8 +1,9 @@
 #pragma once
 // The packet link: turns the byte line into CR-terminated command and reply lines. It opens the
 // instrument line with the fixed settings, prefixes each command with the instrument's network
-// address when one is selected, reads one reply line, trims line noise and the address prefix,
-// and retries whole exchanges. Every packet is written to the debug log.
+// address when one is selected, reads one reply line, trims line noise and the address prefix
+// (the address rules are AddressPrefix's), and retries whole exchanges. Every packet is written
+// to the debug log.
 //
 // The link owns its line. It reads and writes two values of the current document's live state:
 // the instrument address and the last-reply time (none without a document). Failures are
@@ -13,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "link/AddressPrefix.h"
 #include "link/SerialLine.h"
 
 namespace vg28 {
@@ -38,6 +40,8 @@ public:
     void SetState(CurrentState* state) { m_state = state; }
     CurrentState* State() const { return m_state; }
     Clock& GetClock() const { return m_clock; }
+    // The address rules for the instrument of the live state (none without a state).
+    AddressPrefix Prefix() const;
 
     // Opens the named port ("simulator" or a device path) at 9600 baud 8N1 without flow
     // control, raises DTR and sets the time-outs. False, with the port closed again, when any
@@ -57,8 +61,9 @@ public:
     // Writes one command (with the address prefix when due). True when all bytes of the
     // command itself were written.
     bool SendPacket(std::string_view command);
-    // Reads one reply line, trims noise and checks the address. True for a usable reply.
-    bool RecvPacket(std::string& reply);
+    // Reads one line and takes the noise and our address prefix off. False when no line came
+    // and when the line is another instrument's: nothing is waited for beyond this one line.
+    bool ReceiveLine(std::string& reply);
     // What a received line identical to the command is: the line's own local echo (skipped,
     // the next line is the reply), or the reply itself. A setting sent again in upper case is
     // echoed by the instrument with exactly its text: on a line without local echo that line
@@ -77,20 +82,14 @@ public:
     // Whether the last Transact (or SendExpectEcho) skipped a local echo of its command.
     bool LocalEchoSeen() const { return m_localEchoSeen; }
 
-    // The noise trim and the address check of a received line (address may be empty).
-    static void TrimNoise(std::string& line);
-    // Noise before our own address prefix, found whole: the noise trim alone would stop at a
-    // blank or a '-' inside an instrument name ("greenhouse 1") and cut the prefix apart.
-    static bool CutToAddressPrefix(std::string& line, std::string_view address);
-    static bool CheckAddress(std::string& line, std::string_view address);
-
 private:
-    std::string Address() const;
+    enum class LineFrom { Nobody, OurInstrument, AnotherInstrument };
+
     void PurgeInput();
-    // One line; rejected tells a line of another instrument from no line at all.
-    bool ReceiveLine(std::string& reply, bool& rejected);
-    // The next line that is ours, past a few lines of other instruments.
-    bool RecvOwnPacket(std::string& reply);
+    // One line read, logged, and cleaned by the address rules; whose it is.
+    LineFrom ReadOneLine(std::string& reply);
+    // The next line of our instrument, waiting past a few lines of other instruments.
+    bool ReceiveOwnLine(std::string& reply);
 
     Clock& m_clock;
     std::unique_ptr<SerialLine> m_line;

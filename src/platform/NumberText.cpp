@@ -32,4 +32,11 @@ std::string ScientificText(double value, int digits) {
     return Convert(value, std::chars_format::scientific, digits);
 }
 
+int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
 }  // namespace vg28

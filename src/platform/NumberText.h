@@ -13,4 +13,7 @@ std::string DecimalText(double value, int decimals);
 // "%.*e": one digit, the point, the given number of digits and the exponent "e+00".
 std::string ScientificText(double value, int digits);
 
+// The value of a hexadecimal digit (0-9, A-F, a-f); -1 for any other character.
+int HexDigitValue(char c);
+
 }  // namespace vg28

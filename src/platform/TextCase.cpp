@@ -1,7 +1,10 @@
 #include "platform/TextCase.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+
+#include "platform/TextCodec.h"
 
 namespace vg28 {
 
@@ -46,6 +49,34 @@ std::uint64_t SortKey(char32_t lower) {
     return lower == kIo ? std::uint64_t{kIe} * 2 + 1 : std::uint64_t{lower} * 2;
 }
 
+// Every CP1251 byte's lower-case byte, made once from the case table.
+const std::array<unsigned char, 256>& Cp1251LowerTable() {
+    static const std::array<unsigned char, 256> table = [] {
+        std::array<unsigned char, 256> lower{};
+        for (int byte = 0; byte < 256; ++byte) {
+            const char32_t code =
+                TextCase::Lower(TextCodec::CodePointOf(static_cast<unsigned char>(byte)));
+            lower[byte] = static_cast<unsigned char>(byte);
+            for (int other = 0; other < 256; ++other) {
+                if (TextCodec::CodePointOf(static_cast<unsigned char>(other)) == code) {
+                    lower[byte] = static_cast<unsigned char>(other);
+                    break;
+                }
+            }
+        }
+        return lower;
+    }();
+    return table;
+}
+
+char UpperAsciiChar(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+char LowerAsciiChar(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 }  // namespace
 
 char32_t TextCase::Lower(char32_t code) {
@@ -56,7 +87,7 @@ char32_t TextCase::Lower(char32_t code) {
     return code;
 }
 
-int TextCase::Compare(std::string_view a, std::string_view b) {
+int TextCase::CompareUtf8(std::string_view a, std::string_view b) {
     std::size_t i = 0;
     std::size_t j = 0;
     while (i < a.size() && j < b.size()) {
@@ -67,6 +98,49 @@ int TextCase::Compare(std::string_view a, std::string_view b) {
     if (i < a.size()) return 1;
     if (j < b.size()) return -1;
     return 0;
+}
+
+unsigned char TextCase::LowerCp1251(unsigned char byte) {
+    return Cp1251LowerTable()[byte];
+}
+
+std::string TextCase::LowerCp1251(std::string_view bytes) {
+    std::string lower(bytes);
+    for (char& c : lower)
+        c = static_cast<char>(LowerCp1251(static_cast<unsigned char>(c)));
+    return lower;
+}
+
+bool TextCase::EqualCp1251(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (LowerCp1251(static_cast<unsigned char>(a[i])) !=
+            LowerCp1251(static_cast<unsigned char>(b[i])))
+            return false;
+    }
+    return true;
+}
+
+std::string TextCase::UpperAscii(std::string_view text) {
+    std::string upper(text);
+    for (char& c : upper)
+        c = UpperAsciiChar(c);
+    return upper;
+}
+
+std::string TextCase::LowerAscii(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower)
+        c = LowerAsciiChar(c);
+    return lower;
+}
+
+bool TextCase::EqualAscii(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (LowerAsciiChar(a[i]) != LowerAsciiChar(b[i])) return false;
+    }
+    return true;
 }
 
 }  // namespace vg28

@@ -135,6 +135,31 @@ std::string TextCodec::Utf8ToCp1251(std::string_view text) {
     return out;
 }
 
+std::optional<std::string> TextCodec::Utf8ToCp1251Exactly(std::string_view text,
+                                                          std::string* unfit) {
+    std::string out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        char32_t code = 0;
+        char byte = 0;
+        if (!DecodeUtf8(text, i, code)) code = kReplacement;
+        if (code == kReplacement || !FindByte(code, byte)) {
+            if (unfit) {
+                unfit->clear();
+                AppendUtf8(*unfit, code);
+            }
+            return std::nullopt;
+        }
+        out += byte;
+    }
+    return out;
+}
+
+std::string TextCodec::Utf8ToCp1251IfValid(std::string_view text) {
+    return IsValidUtf8(text) ? Utf8ToCp1251(text) : std::string(text);
+}
+
 bool TextCodec::IsValidUtf8(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size()) {

@@ -1,7 +1,9 @@
 #pragma once
 // Conversion between the Windows Cyrillic code page (CP1251), in which every stored text of the
-// system is kept, and UTF-8, which the user interface, JSON and the graph script use.
+// system is kept, and UTF-8, which the user interface, JSON and the graph script use. Every
+// conversion between the two goes through here; each function is named for its direction.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +17,16 @@ public:
 
     // Characters without a CP1251 byte, and malformed UTF-8, become '?'.
     static std::string Utf8ToCp1251(std::string_view text);
+
+    // The CP1251 bytes of a UTF-8 text whose every character has one; nothing otherwise, and
+    // unfit (when given) gets the first character that has none (a malformed sequence counts
+    // as U+FFFD).
+    static std::optional<std::string> Utf8ToCp1251Exactly(std::string_view text,
+                                                          std::string* unfit = nullptr);
+
+    // A text that is UTF-8 or already CP1251 (a file or a caller may hold either): converted
+    // when it is well-formed UTF-8, kept byte for byte otherwise.
+    static std::string Utf8ToCp1251IfValid(std::string_view text);
 
     // True when the text is well-formed UTF-8.
     static bool IsValidUtf8(std::string_view text);

@@ -14,6 +14,7 @@
 #include "platform/FixedText.h"
 #include "platform/Locale.h"
 #include "platform/TextCase.h"
+#include "project/PlugAndPlay.h"
 #include "sensors/SensorDatabase.h"
 #include "sensors/SensorFormat.h"
 
@@ -70,10 +71,6 @@ int MatchPrefix(std::string_view text, const std::array<std::string_view, N>& na
     for (std::size_t i = 0; i < N; ++i)
         if (StartsWith(text, names[i])) return static_cast<int>(i);
     return -1;
-}
-
-bool IsFreeChannelId(std::string_view id) {
-    return id.empty() || StartsWith(id, kPlugAndPlay);
 }
 
 }  // namespace
@@ -148,7 +145,7 @@ std::string CProjectDoc::ProjectFilePath(std::string_view name) const {
          it.increment(error)) {
         const std::string file = it->path().filename().string();
         if (file.size() != name.size() + kExtension.size() || !file.starts_with(name)) continue;
-        if (TextCase::Compare(std::string_view(file).substr(name.size()), kExtension) != 0)
+        if (TextCase::CompareUtf8(std::string_view(file).substr(name.size()), kExtension) != 0)
             continue;
         if (found.empty() || file < found) found = file;
     }
@@ -333,11 +330,11 @@ void CProjectDoc::UpdateFirstAndLast() {
 
 bool CProjectDoc::IsChannelInUse(const MeasurementRecord* record, int k) const {
     if (k < 0 || k >= kChannelCount) return false;
-    if (IsFreeChannelId(TextOf(setup.sensorIds[k]))) return false;
+    if (IsFreeChannel(TextOf(setup.sensorIds[k]))) return false;
     if (k >= kSubstrateChannel && k <= 14) {
         if (record && (record->status[kFlagKws] == 0 || record->status[kFlagKwsSmte] == 0))
             return false;
-        if (IsFreeChannelId(TextOf(setup.sensorIds[kSubstrateChannel]))) return false;
+        if (IsFreeChannel(TextOf(setup.sensorIds[kSubstrateChannel]))) return false;
         if (setup.em50) return false;
     }
     if (k == 13) return false;

@@ -28,7 +28,7 @@ constexpr std::string_view kGraphSuffix = "-ag.xml";
 bool ProjectNameOfFile(std::string_view file, std::string& name) {
     if (file.size() <= kExtension.size()) return false;
     const std::string_view extension = file.substr(file.size() - kExtension.size());
-    if (TextCase::Compare(extension, kExtension) != 0) return false;
+    if (TextCase::CompareUtf8(extension, kExtension) != 0) return false;
     name = std::string(file.substr(0, file.size() - kExtension.size()));
     return true;
 }
@@ -67,10 +67,10 @@ void ProjectLibrary::SortRows(std::vector<ProjectRow>& rows) {
         const bool bEmpty = b.lastTime.empty();
         if (aEmpty != bEmpty) return aEmpty;
         if (!aEmpty) {
-            if (const int order = TextCase::Compare(a.lastTime, b.lastTime); order != 0)
+            if (const int order = TextCase::CompareUtf8(a.lastTime, b.lastTime); order != 0)
                 return order > 0;
         }
-        if (const int order = TextCase::Compare(a.name, b.name); order != 0) return order < 0;
+        if (const int order = TextCase::CompareUtf8(a.name, b.name); order != 0) return order < 0;
         return a.name < b.name;  // names equal but for case: a fixed order all the same
     });
 }

@@ -7,6 +7,7 @@
 #include <type_traits>
 
 #include "project/MeasurementRecord.h"
+#include "project/PlugAndPlay.h"
 #include "project/TimeStamp.h"
 
 namespace vg28 {
@@ -15,15 +16,15 @@ inline constexpr int kNoteCount = 8;
 inline constexpr int kIdLength = 32;
 
 struct ProjectSetup {
-    std::int32_t period;                        // measurement period in seconds
-    char sensorIds[kChannelCount][kIdLength];   // sensor ID per channel
-    std::uint8_t reserved1[2048];               // kept as read
-    std::uint32_t reservedWord;                 // filled only by version-1 conversion
-    std::int32_t exactTime;                     // exact-time option
-    std::int32_t em50;                          // an Em50 logger is the weather station
-    char notes[kNoteCount][kIdLength];          // operator's note for inputs S1-S8
-    TimeStamp configTime;                       // configuration time known to the instrument
-    std::uint8_t reserved2[2048];               // kept as read
+    std::int32_t period;                       // measurement period in seconds
+    char sensorIds[kChannelCount][kIdLength];  // sensor ID per channel
+    std::uint8_t reserved1[2048];              // kept as read
+    std::uint32_t reservedWord;                // filled only by version-1 conversion
+    std::int32_t exactTime;                    // exact-time option
+    std::int32_t em50;                         // an Em50 logger is the weather station
+    char notes[kNoteCount][kIdLength];         // operator's note for inputs S1-S8
+    TimeStamp configTime;                      // configuration time known to the instrument
+    std::uint8_t reserved2[2048];              // kept as read
 };
 
 static_assert(sizeof(ProjectSetup) == 5944);
@@ -36,12 +37,11 @@ static_assert(offsetof(ProjectSetup, period) == 0 && offsetof(ProjectSetup, sens
               offsetof(ProjectSetup, reserved2) == 3896);
 
 // Channel roles.
-inline constexpr int kFirstModuleChannel = 8;     // S9-S15: weather station module, soil probe
-inline constexpr int kSubstrateChannel = 11;      // S12
-inline constexpr int kVpdChannel = 15;            // S16
-inline constexpr int kDewPointChannel = 16;       // S17
-inline constexpr int kFirstEm50Channel = 17;      // S18-S37
+inline constexpr int kFirstModuleChannel = 8;  // S9-S15: weather station module, soil probe
+inline constexpr int kSubstrateChannel = 11;   // S12
+inline constexpr int kVpdChannel = 15;         // S16
+inline constexpr int kDewPointChannel = 16;    // S17
+inline constexpr int kFirstEm50Channel = 17;   // S18-S37
 inline constexpr int kLastEm50Channel = 36;
-inline constexpr const char* kPlugAndPlay = "Plug and Play";
 
 }  // namespace vg28

@@ -1,8 +1,7 @@
 #include "project/RecordExport.h"
 
-#include <cctype>
-
 #include "platform/AtomicFile.h"
+#include "platform/TextCase.h"
 #include "project/CProjectDoc.h"
 #include "project/TableColumns.h"
 
@@ -14,23 +13,13 @@ constexpr std::size_t kFieldWidth = 20;
 constexpr std::size_t kFlushSize = 64 * 1024;
 constexpr std::string_view kLineEnd = "\r\n";
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 ExportLayout ExportLayoutFor(std::string_view path) {
     const std::size_t slash = path.find_last_of('/');
     const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
     const std::size_t dot = name.find_last_of('.');
-    if (dot != std::string_view::npos && EqualsIgnoringCase(name.substr(dot), ".csv"))
+    if (dot != std::string_view::npos && TextCase::EqualAscii(name.substr(dot), ".csv"))
         return ExportLayout::Csv;
     return ExportLayout::FixedWidth;
 }

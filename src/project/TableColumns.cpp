@@ -8,6 +8,7 @@
 #include "platform/Locale.h"
 #include "platform/TextCodec.h"
 #include "project/CProjectDoc.h"
+#include "project/PlugAndPlay.h"
 #include "project/ProjectSetup.h"
 #include "sensors/SensorDatabase.h"
 #include "sensors/SensorFormat.h"
@@ -16,6 +17,7 @@ namespace vg28 {
 
 namespace {
 
+// The titles and the document's status texts are UTF-8; the model's texts are CP1251.
 constexpr const char* kTimeTitle = "Время";
 constexpr const char* kStatusTitles[TableColumns::kStatusColumnCount] = {"Питание", "KWS", "FAN",
                                                                          "SHT", "SMTE"};
@@ -28,20 +30,6 @@ constexpr int kChoiceLines = 50;  // the time and S1-S49
 constexpr ColumnColour kGrey{240, 240, 240};
 constexpr ColumnColour kYellow{255, 255, 192};
 constexpr ColumnColour kCyan{192, 255, 255};
-
-bool IsFreeChannel(std::string_view id) {
-    return id.empty() || StartsWith(id, kPlugAndPlay);
-}
-
-// Texts of the string table and of the document come as UTF-8; the model's texts are CP1251.
-std::string ToAnsi(std::string text) {
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            return TextCodec::IsValidUtf8(text) ? TextCodec::Utf8ToCp1251(text) : text;
-        }
-    }
-    return text;
-}
 
 }  // namespace
 
@@ -71,7 +59,7 @@ void TableColumns::Build(const CProjectDoc& doc, int mode, std::uint64_t customS
     }
 
     if (IsConsidered(m_mode, m_customSet, kTimeIndex)) {
-        m_titles.push_back(ToAnsi(kTimeTitle));
+        m_titles.push_back(TextCodec::Utf8ToCp1251IfValid(kTimeTitle));
         m_dataIndices.push_back(kTimeIndex);
     }
     bool substrateShown = false;
@@ -88,7 +76,7 @@ void TableColumns::Build(const CProjectDoc& doc, int mode, std::uint64_t customS
     }
     if (m_mode == kModeDiagnostics) {
         for (int kind = 0; kind < kStatusColumnCount; ++kind) {
-            m_titles.push_back(ToAnsi(kStatusTitles[kind]));
+            m_titles.push_back(TextCodec::Utf8ToCp1251IfValid(kStatusTitles[kind]));
             m_dataIndices.push_back(kFirstStatusIndex + kind);
         }
     }
@@ -123,7 +111,8 @@ std::string TableColumns::CellText(const CProjectDoc& doc, const MeasurementReco
         text = CProjectDoc::FormatCell(cell, style.withMark);
     } else if (dataIndex >= kFirstStatusIndex &&
                dataIndex < kFirstStatusIndex + kStatusColumnCount) {
-        text = ToAnsi(doc.StatusText(record, dataIndex - kFirstStatusIndex));
+        text =
+            TextCodec::Utf8ToCp1251IfValid(doc.StatusText(record, dataIndex - kFirstStatusIndex));
     } else {
         return {};
     }

@@ -8,9 +8,11 @@
 #include "link/PacketLink.h"
 #include "platform/Clock.h"
 #include "platform/FixedText.h"
+#include "platform/TextCase.h"
 #include "platform/TextCodec.h"
 #include "project/CProjectDoc.h"
 #include "project/CurrentState.h"
+#include "project/PlugAndPlay.h"
 #include "project/ProjectSetup.h"
 #include "protocol/ReplyGrammar.h"
 
@@ -52,12 +54,8 @@ bool MatchOwnReply(const PacketLink& link, std::string_view reply, std::size_t& 
                    std::string_view command, std::size_t maxLength = 0) {
     std::size_t at = 0;
     if (!MatchReply(reply, at, command, maxLength)) return false;
-    const CurrentState* state = link.State();
-    if (state && state->address[0] != '\0') {
-        if (command.back() == '\r') command.remove_suffix(1);
-        if (maxLength != 0 && maxLength < command.size()) command = command.substr(0, maxLength);
-        if (at != command.size() + 1) return false;
-    }
+    if (link.Prefix().IsSelected() && at != ReplyKeyword(command, maxLength).size() + 1)
+        return false;
     cursor = at;
     return true;
 }
@@ -73,12 +71,12 @@ std::uint32_t InstrumentCommands::Firmware() const {
 }
 
 bool InstrumentCommands::ReadLine(std::string& line) {
-    return m_link.RecvPacket(line);
+    return m_link.ReceiveLine(line);
 }
 
 void InstrumentCommands::DropLine() {
     std::string dropped;
-    m_link.RecvPacket(dropped);
+    m_link.ReceiveLine(dropped);
 }
 
 bool InstrumentCommands::Query(const std::string& request, int attempts, std::string& reply,
@@ -260,7 +258,7 @@ bool InstrumentCommands::QuerySensor(int n, SensorRecord& sensor) {
 
 bool InstrumentCommands::SetSensor(int n, const SensorRecord* description) {
     const std::string_view id = description ? TextOf(description->id) : std::string_view();
-    if (description && (id == kPlugAndPlay || StartsWith(id, "="))) return true;
+    if (description && (IsPlugAndPlay(id) || StartsWith(id, "="))) return true;
 
     std::string request;
     if (id.empty()) {
@@ -305,7 +303,7 @@ bool InstrumentCommands::FormatMemory() {
     for (int i = 0; i < 13; ++i) {
         m_link.GetClock().SleepMs(1000);
         std::string line;
-        if (m_link.RecvPacket(line)) return StartsWith(line, "INIT");
+        if (m_link.ReceiveLine(line)) return StartsWith(line, "INIT");
     }
     return false;
 }
@@ -322,7 +320,7 @@ bool InstrumentCommands::ReadRecordCount(std::size_t maxLength, std::string& lin
                                          std::size_t& cursor) {
     line.clear();
     for (int i = 0; i < 5; ++i) {
-        if (m_link.RecvPacket(line) && !line.empty()) break;
+        if (m_link.ReceiveLine(line) && !line.empty()) break;
         line.clear();
     }
     return !line.empty() && MatchOwnReply(m_link, line, cursor, "record;s", maxLength);
@@ -408,7 +406,7 @@ bool InstrumentCommands::ExternalDeviceCommand(std::optional<std::string_view> c
         if (!Concat(request, {"xdev;", *command, "\r"})) return false;
         std::string echo;
         if (!m_link.Transact(request, echo, attempts)) return false;
-        const std::string lower = LowerAscii(echo);
+        const std::string lower = TextCase::LowerAscii(echo);
         if (lower.size() > request.size() || request.compare(0, lower.size(), lower) != 0) {
             return false;
         }
@@ -420,7 +418,7 @@ bool InstrumentCommands::ExternalDeviceCommand(std::optional<std::string_view> c
     for (int i = 0; i < attempts; ++i) {
         std::string line;
         std::size_t cursor = 0;
-        result = m_link.RecvPacket(line) && !line.empty() &&
+        result = m_link.ReceiveLine(line) && !line.empty() &&
                  MatchOwnReply(m_link, line, cursor, "XDEV") &&
                  StartsWith(std::string_view(line).substr(cursor), "< ");
         if (!result) continue;

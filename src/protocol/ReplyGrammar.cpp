@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "platform/TextCase.h"
 #include "project/MeasurementRecord.h"
 
 namespace vg28 {
@@ -24,22 +25,6 @@ bool Expect(std::string_view text, std::size_t& pos, char c) {
 
 }  // namespace
 
-std::string UpperAscii(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return out;
-}
-
-std::string LowerAscii(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
-}
-
 bool ScanInt(std::string_view text, std::size_t& pos, long long& value) {
     std::size_t i = pos;
     while (i < text.size() && IsBlank(text[i]))
@@ -59,12 +44,16 @@ bool ScanInt(std::string_view text, std::size_t& pos, long long& value) {
     return true;
 }
 
+std::string_view ReplyKeyword(std::string_view command, std::size_t maxLength) {
+    if (!command.empty() && command.back() == '\r') command.remove_suffix(1);
+    if (maxLength != 0 && maxLength < command.size()) command = command.substr(0, maxLength);
+    return command;
+}
+
 bool MatchReply(std::string_view reply, std::size_t& cursor, std::string_view command,
                 std::size_t maxLength) {
     if (command.empty() || command.size() > 2047) return false;
-    if (command.back() == '\r') command.remove_suffix(1);
-    if (maxLength != 0 && maxLength < command.size()) command = command.substr(0, maxLength);
-    const std::string keyword = UpperAscii(command);
+    const std::string keyword = TextCase::UpperAscii(ReplyKeyword(command, maxLength));
     const std::size_t found = reply.find(keyword);
     if (found == std::string_view::npos) return false;
     const std::size_t after = found + keyword.size();

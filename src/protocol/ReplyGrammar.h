@@ -18,6 +18,9 @@ namespace vg28 {
 // position after that ';'. A command of 0 or more than 2047 characters fails.
 bool MatchReply(std::string_view reply, std::size_t& cursor, std::string_view command,
                 std::size_t maxLength = 0);
+// The keyword MatchReply looks for, before upper case: the command with one trailing CR
+// dropped, cut to maxLength when that is non-zero and shorter.
+std::string_view ReplyKeyword(std::string_view command, std::size_t maxLength = 0);
 
 // The text between the first double quote and the next one; fails when either is missing or
 // the text has limit or more characters. end (optional) gets the position after the closing
@@ -42,9 +45,5 @@ std::string_view ModeNameToSend(int index);
 
 // Scans like the C library's "%d": blanks, a sign, at least one digit. Advances pos.
 bool ScanInt(std::string_view text, std::size_t& pos, long long& value);
-
-// ASCII upper and lower case (bytes above 127 stay as they are).
-std::string UpperAscii(std::string_view text);
-std::string LowerAscii(std::string_view text);
 
 }  // namespace vg28

@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "platform/FixedText.h"
 #include "platform/NumberText.h"
+#include "platform/TextTrim.h"
 #include "protocol/ReplyGrammar.h"
+#include "sensors/MethodNames.h"
 #include "sensors/SensorDatabase.h"
 
 namespace vg28 {
@@ -17,32 +20,10 @@ namespace {
 constexpr std::size_t kRequestBuffer = 2048;
 constexpr std::size_t kTextLimit = 32;  // quoted fields hold at most 31 characters
 
-const char* MethodName(int method) {
-    switch (method) {
-        case kMethodComp:
-            return "COMP";
-        case kMethodAvg:
-            return "AVG";
-        default:
-            return "STD";
-    }
-}
-
-int MethodOf(std::string_view token) {
-    if (token == "STD") return kMethodStd;
-    if (token == "COMP") return kMethodComp;
-    if (token == "AVG") return kMethodAvg;
-    return -1;
-}
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r' ||
-                             text.back() == '\n')) {
-        text.remove_suffix(1);
-    }
-    return text;
+// A field of a description: blanks before it, blanks and the line's CR after it (the last
+// field ends the reply line).
+std::string_view TrimField(std::string_view text) {
+    return TrimEnd(TrimStart(text, kBlanks), kBlanksAndLineEnds);
 }
 
 }  // namespace
@@ -86,8 +67,7 @@ std::string FormatExponent(double value) {
 }
 
 bool ParseNumber(std::string_view text, double& value) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
+    text = TrimStart(text, kBlanks);
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     double parsed = 0.0;
     const auto result = std::from_chars(text.data(), text.data() + text.size(), parsed);
@@ -105,7 +85,7 @@ bool FormatSensorRequest(int n, const SensorDescription& sensor, std::string& re
     line += ";" + FormatFixed(sensor.minimum, sensor.precision);
     line += ";" + FormatFixed(sensor.maximum, sensor.precision);
     line += ";";
-    line += MethodName(sensor.method);
+    line += MethodName(sensor.method).value_or("STD");  // the instrument's default
     line += ";" + FormatFixed(sensor.maxOutput, 3);
     for (double c : sensor.coefficients)
         line += ";" + FormatExponent(c);
@@ -134,7 +114,7 @@ bool ParseSensorDescription(std::string_view text, SensorDescription& out) {
     rest.remove_prefix(first + 1);
     for (;;) {
         const std::size_t semicolon = rest.find(';');
-        tokens.push_back(Trim(rest.substr(0, semicolon)));
+        tokens.push_back(TrimField(rest.substr(0, semicolon)));
         if (semicolon == std::string_view::npos || tokens.size() == 11) break;
         rest.remove_prefix(semicolon + 1);
     }
@@ -145,8 +125,9 @@ bool ParseSensorDescription(std::string_view text, SensorDescription& out) {
     if (!ScanInt(tokens[0], p, precision) || precision < -1000 || precision > 1000) return false;
     d.precision = static_cast<int>(precision);
     if (!ParseNumber(tokens[1], d.minimum) || !ParseNumber(tokens[2], d.maximum)) return false;
-    d.method = MethodOf(tokens[3]);
-    if (d.method < 0) return false;
+    const std::optional<int> method = MethodOfName(tokens[3]);
+    if (!method) return false;
+    d.method = *method;
     if (!ParseNumber(tokens[4], d.maxOutput)) return false;
     for (int i = 0; i < 6; ++i) {
         if (!ParseNumber(tokens[static_cast<std::size_t>(5 + i)], d.coefficients[i])) return false;

@@ -9,7 +9,11 @@
 #include <unordered_map>
 
 #include "platform/FixedText.h"
+#include "platform/NumberText.h"
+#include "platform/TextCase.h"
 #include "platform/TextCodec.h"
+#include "platform/TextTrim.h"
+#include "sensors/MethodNames.h"
 #include "sensors/SensorDatabase.h"
 
 namespace vg28 {
@@ -54,13 +58,6 @@ std::optional<Key> KeyOf(std::string_view name) {
     return std::nullopt;
 }
 
-std::string_view Trim(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return {};
-    const std::size_t last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
-
 // One value of an entry as written, with the line it stands on.
 struct RawValue {
     std::string text;  // CP1251 bytes after unquoting
@@ -73,33 +70,12 @@ struct Problem {
     std::string message;
 };
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-std::size_t Utf8Length(unsigned char lead) {
-    if (lead < 0x80) return 1;
-    if ((lead & 0xE0) == 0xC0) return 2;
-    if ((lead & 0xF0) == 0xE0) return 3;
-    return 4;
-}
-
 // Converts well-formed UTF-8 to CP1251, refusing characters that CP1251 lacks.
 std::optional<Problem> AppendCp1251(std::string& out, std::string_view utf8) {
-    std::size_t i = 0;
-    while (i < utf8.size()) {
-        const std::size_t length =
-            std::min(Utf8Length(static_cast<unsigned char>(utf8[i])), utf8.size() - i);
-        const std::string_view character = utf8.substr(i, length);
-        const std::string byte = TextCodec::Utf8ToCp1251(character);
-        if (byte.size() != 1 || TextCodec::Cp1251ToUtf8(byte) != character)
-            return Problem{"the character '" + std::string(character) + "' has no CP1251 byte"};
-        out += byte;
-        i += length;
-    }
+    std::string unfit;
+    const std::optional<std::string> bytes = TextCodec::Utf8ToCp1251Exactly(utf8, &unfit);
+    if (!bytes) return Problem{"the character '" + unfit + "' has no CP1251 byte"};
+    out += *bytes;
     return std::nullopt;
 }
 
@@ -143,8 +119,8 @@ std::optional<Problem> DecodeValue(std::string_view written, std::string& out) {
                 out += '\r';
                 break;
             case 'x': {
-                const int high = i + 2 < inner.size() ? HexDigit(inner[i + 2]) : -1;
-                const int low = i + 3 < inner.size() ? HexDigit(inner[i + 3]) : -1;
+                const int high = i + 2 < inner.size() ? HexDigitValue(inner[i + 2]) : -1;
+                const int low = i + 3 < inner.size() ? HexDigitValue(inner[i + 3]) : -1;
                 if (high < 0 || low < 0) return Problem{"\\x needs two hexadecimal digits"};
                 if (high == 0 && low == 0) return Problem{"\\x00 cannot be part of a text"};
                 out += static_cast<char>(high * 16 + low);
@@ -178,38 +154,6 @@ std::optional<int> ReadInt(std::string_view text) {
     if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size())
         return std::nullopt;
     return value;
-}
-
-unsigned char FoldByte(unsigned char b) {
-    if (b >= 'A' && b <= 'Z') return static_cast<unsigned char>(b + 0x20);
-    if (b >= 0xC0 && b <= 0xDF) return static_cast<unsigned char>(b + 0x20);
-    // The Cyrillic capitals outside the main block, each with its small letter.
-    static constexpr std::array<std::array<unsigned char, 2>, 15> kPairs = {{{0x80, 0x90},
-                                                                             {0x81, 0x83},
-                                                                             {0x8A, 0x9A},
-                                                                             {0x8C, 0x9C},
-                                                                             {0x8D, 0x9D},
-                                                                             {0x8E, 0x9E},
-                                                                             {0x8F, 0x9F},
-                                                                             {0xA1, 0xA2},
-                                                                             {0xA3, 0xBC},
-                                                                             {0xA5, 0xB4},
-                                                                             {0xA8, 0xB8},
-                                                                             {0xAA, 0xBA},
-                                                                             {0xAF, 0xBF},
-                                                                             {0xB2, 0xB3},
-                                                                             {0xBD, 0xBE}}};
-    for (const auto& pair : kPairs) {
-        if (b == pair[0]) return pair[1];
-    }
-    return b;
-}
-
-std::string FoldCase(std::string_view text) {
-    std::string folded(text);
-    for (char& c : folded)
-        c = static_cast<char>(FoldByte(static_cast<unsigned char>(c)));
-    return folded;
 }
 
 // Builds and checks one record from the values of an entry; a failure leaves the line and the
@@ -246,16 +190,9 @@ public:
             return Report(Key::kPrecision, "precision must be a whole number 0..5");
         record.precision = *precision;
 
-        const std::string& method = Text(Key::kMethod);
-        if (method == "STD") {
-            record.method = kMethodStd;
-        } else if (method == "COMP") {
-            record.method = kMethodComp;
-        } else if (method == "AVG") {
-            record.method = kMethodAvg;
-        } else {
-            return Report(Key::kMethod, "method must be STD, COMP or AVG");
-        }
+        const std::optional<int> method = MethodOfName(Text(Key::kMethod));
+        if (!method) return Report(Key::kMethod, "method must be STD, COMP or AVG");
+        record.method = *method;
 
         if (!Number(Key::kMaxOutput, record.maxOutput) || !Number(Key::kMinimum, record.minimum) ||
             !Number(Key::kMaximum, record.maximum))
@@ -402,7 +339,8 @@ SensorCatalogue::ParseResult SensorCatalogue::Parse(std::string_view text) {
             return false;
         }
         const int idLine = values[static_cast<std::size_t>(Key::kId)].line;
-        const auto [seen, inserted] = seenIds.emplace(FoldCase(TextOf(record.id)), idLine);
+        const auto [seen, inserted] =
+            seenIds.emplace(TextCase::LowerCp1251(TextOf(record.id)), idLine);
         if (!inserted) {
             fail(idLine, "the id \"" + TextCodec::Cp1251ToUtf8(TextOf(record.id)) +
                              "\" is already used on line " + std::to_string(seen->second));
@@ -425,7 +363,7 @@ SensorCatalogue::ParseResult SensorCatalogue::Parse(std::string_view text) {
         ++lineNumber;
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (!TextCodec::IsValidUtf8(line)) return fail(lineNumber, "the line is not UTF-8");
-        const std::string_view content = Trim(line);
+        const std::string_view content = Trim(line, kBlanks);
         if (content.empty()) {
             if (!finishEntry()) return result;
             continue;
@@ -434,7 +372,7 @@ SensorCatalogue::ParseResult SensorCatalogue::Parse(std::string_view text) {
         const std::size_t equals = content.find('=');
         if (equals == std::string_view::npos)
             return fail(lineNumber, "expected a \"key = value\" line");
-        const std::string_view name = Trim(content.substr(0, equals));
+        const std::string_view name = Trim(content.substr(0, equals), kBlanks);
         const auto key = KeyOf(name);
         if (!key) return fail(lineNumber, "unknown key '" + std::string(name) + "'");
         RawValue& value = values[static_cast<std::size_t>(*key)];
@@ -442,7 +380,7 @@ SensorCatalogue::ParseResult SensorCatalogue::Parse(std::string_view text) {
             return fail(lineNumber, "'" + std::string(name) +
                                         "' is given twice in one entry (line " +
                                         std::to_string(value.line) + ")");
-        if (auto problem = DecodeValue(Trim(content.substr(equals + 1)), decoded))
+        if (auto problem = DecodeValue(Trim(content.substr(equals + 1), kBlanks), decoded))
             return fail(lineNumber, problem->message);
         value.text = decoded;
         value.line = lineNumber;
@@ -467,7 +405,8 @@ std::string SensorCatalogue::Write(const std::vector<SensorRecord>& records) {
         AppendLine(out, "description", WrittenText(TextOf(record.description)));
         AppendLine(out, "units", WrittenText(TextOf(record.units)));
         AppendLine(out, "precision", std::to_string(record.precision));
-        AppendLine(out, "method", MethodName(record.method));
+        const std::optional<std::string_view> method = MethodName(record.method);
+        AppendLine(out, "method", method ? std::string(*method) : std::to_string(record.method));
         AppendLine(out, "maxOutput", NumberText(record.maxOutput));
         AppendLine(out, "minimum", NumberText(record.minimum));
         AppendLine(out, "maximum", NumberText(record.maximum));
@@ -478,21 +417,8 @@ std::string SensorCatalogue::Write(const std::vector<SensorRecord>& records) {
     return out;
 }
 
-std::string SensorCatalogue::MethodName(int method) {
-    switch (method) {
-        case kMethodStd:
-            return "STD";
-        case kMethodComp:
-            return "COMP";
-        case kMethodAvg:
-            return "AVG";
-        default:
-            return std::to_string(method);
-    }
-}
-
 bool SensorCatalogue::SameIdIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && FoldCase(a) == FoldCase(b);
+    return TextCase::EqualCp1251(a, b);
 }
 
 }  // namespace vg28

@@ -45,9 +45,6 @@ public:
     // and Parse then names its line.
     static std::string Write(const std::vector<SensorRecord>& records);
 
-    // "STD", "COMP", "AVG"; the number itself for any other method.
-    static std::string MethodName(int method);
-
     // True when the IDs are equal with letter case ignored (Latin and Cyrillic, CP1251).
     static bool SameIdIgnoringCase(std::string_view a, std::string_view b);
 };

@@ -6,6 +6,7 @@
 #include "base/StringIds.h"
 #include "platform/FixedText.h"
 #include "platform/NumberText.h"
+#include "platform/TextTrim.h"
 #include "sensors/SensorCatalogue.h"
 
 namespace vg28 {
@@ -54,10 +55,7 @@ std::vector<std::string> Distinct(const SensorDatabase& database,
 std::string SensorEditRules::DisplayedId(std::string_view id, std::string_view type) {
     if (Contains(id, kSample)) return std::string(kSample);
     if (id != type && StartsWith(id, type)) {
-        std::string_view rest = id.substr(type.size());
-        while (!rest.empty() && rest.front() == ' ')
-            rest.remove_prefix(1);
-        return std::string(rest);
+        return std::string(TrimStart(id.substr(type.size()), " "));
     }
     return std::string(id);
 }

@@ -11,6 +11,7 @@
 #include "platform/FixedText.h"
 #include "platform/TextCodec.h"
 #include "project/CProjectDoc.h"
+#include "project/PlugAndPlay.h"
 #include "project/ProjectLibrary.h"
 #include "sensors/SensorDatabase.h"
 #include "session/CommandIds.h"
@@ -117,7 +118,7 @@ bool Session::CheckSensorsRegistered() {
     bool allKnown = true;
     for (int k = 0; k < kChannelCount && allKnown; ++k) {
         const std::string_view id = TextOf(m_doc.setup.sensorIds[k]);
-        if (id.empty() || id == kPlugAndPlay) continue;
+        if (IsEmptyOrPlugAndPlay(id)) continue;
         if (!m_sensors.FindById(id)) allKnown = false;
     }
     if (!allKnown) {

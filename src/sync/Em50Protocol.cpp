@@ -8,6 +8,7 @@
 #include "link/PacketLink.h"
 #include "platform/Clock.h"
 #include "platform/FixedText.h"
+#include "platform/TextTrim.h"
 #include "project/CProjectDoc.h"
 #include "protocol/InstrumentCommands.h"
 #include "protocol/ReplyGrammar.h"
@@ -82,9 +83,8 @@ bool Em50Protocol::SyncEm50Clock(bool force) {
     if (!force) {
         std::string reply;
         if (!Ask("get -t", reply) || !StartsWith(reply, kTimePrefix)) return false;
-        std::string_view rest = std::string_view(reply).substr(kTimePrefix.size());
-        while (!rest.empty() && (rest.back() == '\r' || rest.back() == '\n'))
-            rest.remove_suffix(1);
+        const std::string_view rest =
+            TrimEnd(std::string_view(reply).substr(kTimePrefix.size()), kLineEnds);
         SystemTime logger;
         if (!ParseInstrumentTime(rest, logger)) return false;
         LocalTime t;

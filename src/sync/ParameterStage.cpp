@@ -6,6 +6,7 @@
 
 #include "base/DebugLog.h"
 #include "platform/TextCase.h"
+#include "platform/TextTrim.h"
 #include "project/CProjectDoc.h"
 #include "project/DocObserver.h"
 #include "project/MeasurementRecord.h"
@@ -88,7 +89,7 @@ ParameterStage::Outcome ParameterStage::ProjectNameStep(std::string& question, i
         return Outcome::Advance;
     }
     if (doc.HasProject()) {
-        if (TextCase::Equal(m_instrumentName, pcName)) return Outcome::Advance;
+        if (TextCase::EqualUtf8(m_instrumentName, pcName)) return Outcome::Advance;
         if (!sides.instrument) {
             if (m_instrumentName.empty()) {
                 m_run.pcWinsParameters = true;  // written from the next tick on
@@ -109,8 +110,8 @@ ParameterStage::Outcome ParameterStage::TakeInstrumentProject() {
     CProjectDoc& doc = m_run.env.doc;
     // The name becomes a file name in the program folder: anything but a plain file name could
     // open or overwrite a file elsewhere.
-    const std::size_t first = m_instrumentName.find_first_not_of(" \t");
-    if (first == std::string::npos || !ProjectLibrary::IsValidProjectName(m_instrumentName)) {
+    if (TrimStart(m_instrumentName, kBlanks).empty() ||
+        !ProjectLibrary::IsValidProjectName(m_instrumentName)) {
         DebugLog("Sync: invalid project name of the instrument");
         m_run.rejectedName = m_instrumentName;
         m_run.End(SyncCodes::kResultFailed);

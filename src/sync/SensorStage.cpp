@@ -7,6 +7,7 @@
 #include "platform/TextCodec.h"
 #include "project/CProjectDoc.h"
 #include "project/MeasurementRecord.h"
+#include "project/PlugAndPlay.h"
 #include "protocol/InstrumentCommands.h"
 #include "sensors/SensorFormat.h"
 
@@ -21,15 +22,6 @@ constexpr const char* kSensorListQuestion =
     "Использовать данные из...";
 constexpr const char* kSensorQuestion =
     "Характеристики датчика \"%s\" отличаются.\nVG-28\t- %s\nPC\t- %s\nИспользовать данные из...";
-
-std::string Utf8(std::string_view cp1251) {
-    return TextCodec::Cp1251ToUtf8(cp1251);
-}
-
-// A channel without a sensor: empty or "Plug and Play".
-bool IsFreeId(std::string_view id) {
-    return id.empty() || StartsWith(id, kPlugAndPlay);
-}
 
 bool IsForcedInput(int i) {
     return i == 9 || i == 10 || (i >= 12 && i <= 16);
@@ -59,10 +51,11 @@ bool FirstDifference(const SensorRecord& instrument, const SensorRecord& pc, std
         return true;
     };
     if (TextOf(instrument.description) != TextOf(pc.description))
-        return text("Description: %s", Utf8(TextOf(instrument.description)),
-                    Utf8(TextOf(pc.description)));
+        return text("Description: %s", TextCodec::Cp1251ToUtf8(TextOf(instrument.description)),
+                    TextCodec::Cp1251ToUtf8(TextOf(pc.description)));
     if (TextOf(instrument.units) != TextOf(pc.units))
-        return text("Units: %s", Utf8(TextOf(instrument.units)), Utf8(TextOf(pc.units)));
+        return text("Units: %s", TextCodec::Cp1251ToUtf8(TextOf(instrument.units)),
+                    TextCodec::Cp1251ToUtf8(TextOf(pc.units)));
     if (instrument.precision != pc.precision)
         return text("Precision: %s", std::to_string(instrument.precision),
                     std::to_string(pc.precision));
@@ -106,7 +99,7 @@ void SensorStage::Tick() {
     SyncRun::Sides sides = m_run.SensorSides();
     char(&slot)[kIdLength] = m_run.working.sensorIds[i];
     if (!m_run.Answered()) m_instrumentSensor = EmptySensorRecord();
-    const bool forced = IsForcedInput(i) || StartsWith(TextOf(slot), kPlugAndPlay);
+    const bool forced = IsForcedInput(i) || IsFreeChannelMark(TextOf(slot));
     if (!(sides.pc && !forced)) {
         SensorRecord read{};
         if (!commands.QuerySensor(i + 1, read)) return;
@@ -122,23 +115,25 @@ void SensorStage::Tick() {
     if (sides.instrument) takeInstrumentId();
 
     const SensorRecord* known =
-        IsFreeId(TextOf(slot)) ? nullptr : m_run.database.FindById(TextOf(slot));
+        IsFreeChannel(TextOf(slot)) ? nullptr : m_run.database.FindById(TextOf(slot));
     if (!known && !sides.pc && !sides.instrument) {
         // A sensor the PC does not know: the instrument's description is the only one.
         sides.instrument = true;
         takeInstrumentId();
-        known = IsFreeId(TextOf(slot)) ? nullptr : m_run.database.FindById(TextOf(slot));
+        known = IsFreeChannel(TextOf(slot)) ? nullptr : m_run.database.FindById(TextOf(slot));
     }
 
     std::string question;
     bool overwritten = false;
     if (!sides.pc) {
         const std::string pcId(TextOf(slot));
-        const bool sameId = instrumentId == pcId || (IsFreeId(instrumentId) && IsFreeId(pcId));
+        const bool sameId =
+            instrumentId == pcId || (IsFreeChannel(instrumentId) && IsFreeChannel(pcId));
         if (!sameId && !sides.instrument) {
             char buffer[1024];
             std::snprintf(buffer, sizeof buffer, kSensorListQuestion, i + 1,
-                          Utf8(instrumentId).c_str(), i + 1, Utf8(pcId).c_str());
+                          TextCodec::Cp1251ToUtf8(instrumentId).c_str(), i + 1,
+                          TextCodec::Cp1251ToUtf8(pcId).c_str());
             question = buffer;
         } else if (sameId && known && !instrumentId.empty() &&
                    !IsExemptFromComparison(instrumentId)) {
@@ -148,7 +143,8 @@ void SensorStage::Tick() {
                 if (!sides.instrument) {
                     char buffer[2048];
                     std::snprintf(buffer, sizeof buffer, kSensorQuestion,
-                                  Utf8(instrumentId).c_str(), mine.c_str(), theirs.c_str());
+                                  TextCodec::Cp1251ToUtf8(instrumentId).c_str(), mine.c_str(),
+                                  theirs.c_str());
                     question = buffer;
                 } else {
                     SensorRecord replacement = m_instrumentSensor;
@@ -163,7 +159,7 @@ void SensorStage::Tick() {
     }
 
     if (sides.instrument && question.empty() && !overwritten) {
-        if (!IsFreeId(instrumentId) && !m_run.database.FindById(instrumentId)) {
+        if (!IsFreeChannel(instrumentId) && !m_run.database.FindById(instrumentId)) {
             SensorRecord added = m_instrumentSensor;
             const std::size_t blank = instrumentId.find(' ');
             CopyText(added.type, std::string_view(instrumentId).substr(0, blank));

@@ -9,6 +9,7 @@
 #include "project/CProjectDoc.h"
 #include "project/DocObserver.h"
 #include "project/MeasurementRecord.h"
+#include "project/PlugAndPlay.h"
 #include "project/ProjectLibrary.h"
 #include "protocol/InstrumentCommands.h"
 #include "sensors/SensorDatabase.h"
@@ -77,7 +78,7 @@ bool ApplyDone(SyncEnvironment& env, SyncWorker& worker) {
 bool CheckProjectSensorsRegistered(SyncEnvironment& env) {
     for (const auto& id : env.doc.setup.sensorIds) {
         const std::string_view text = TextOf(id);
-        if (text.empty() || text == kPlugAndPlay) continue;
+        if (IsEmptyOrPlugAndPlay(text)) continue;
         if (!env.sensors.FindById(text)) {
             env.op.Tell(ids::kSensorsNotRegistered,
                         std::string(StringTable::Get(ids::kSensorsNotRegistered)),

@@ -15,6 +15,7 @@
 #include "base/StringTable.h"
 #include "platform/FixedText.h"
 #include "project/CProjectDoc.h"
+#include "project/PlugAndPlay.h"
 #include "sensors/SensorDatabase.h"
 #include "sensors/SensorFormat.h"
 #include "session/CommandIds.h"
@@ -219,7 +220,7 @@ void CMnemoView::BuildRows(bool fromRefresh) {
         const SensorDatabase& sensors = m_doc.Sensors();
         for (int k = 0; k < kChannelCount; ++k) {
             const std::string_view id = TextOf(m_doc.setup.sensorIds[k]);
-            if (id.empty() || StartsWith(id, kPlugAndPlay) || !m_rowMask.test(k)) continue;
+            if (IsFreeChannel(id) || !m_rowMask.test(k)) continue;
             if (const SensorRecord* sensor = sensors.FindById(id)) {
                 AppendValueRow(FromCp1251(ChannelCaption(*sensor, k + 1, false)),
                                FromCp1251(std::string(TextOf(sensor->units))));
@@ -295,7 +296,7 @@ void CMnemoView::Refresh() {
                 if (!m_rowMask.test(k) || row >= m_values->rowCount()) continue;
                 // A channel in use but without a row (a free sensor ID) shows nothing.
                 const std::string_view id = TextOf(m_doc.setup.sensorIds[k]);
-                if (id.empty() || StartsWith(id, kPlugAndPlay)) continue;
+                if (IsFreeChannel(id)) continue;
                 const QString text = m_doc.IsValueValid(&record, k)
                                          ? FromUtf8(CProjectDoc::FormatCell(record.values[k], true))
                                          : QStringLiteral("n/a");

@@ -14,6 +14,7 @@
 #include "platform/FixedText.h"
 #include "platform/TextCodec.h"
 #include "project/CProjectDoc.h"
+#include "project/PlugAndPlay.h"
 #include "project/ProjectLibrary.h"
 #include "sensors/SensorDatabase.h"
 #include "ui/DialogButtons.h"
@@ -34,10 +35,6 @@ std::string Id(const ProjectDescription& d, int k) {
 
 void SetId(ProjectDescription& d, int k, std::string_view id) {
     CopyText(d.sensorIds[k], id);
-}
-
-bool IsFree(const std::string& id) {
-    return id.empty() || id == kPlugAndPlay;
 }
 
 bool LessNoCase(const QString& a, const QString& b) {
@@ -213,7 +210,7 @@ void ProjectDescriptionDialog::ShowValues() {
     const QSignalBlocker block(m_station);
     if (m_work.em50) {
         m_station->setCurrentIndex(2);
-    } else if (!IsFree(station)) {
+    } else if (!IsEmptyOrPlugAndPlay(station)) {
         m_station->setCurrentIndex(1);
     } else {
         m_station->setCurrentIndex(-1);
@@ -230,7 +227,7 @@ void ProjectDescriptionDialog::ShowValues() {
     for (int i = 0; i < m_substrate->count(); ++i) {
         const QString entry = m_substrate->itemData(i).toString();
         if (known && !entry.isEmpty() && entry == FromCp1251(substrate)) item = i;
-        if (substrate == kPlugAndPlay && entry.isEmpty() &&
+        if (IsPlugAndPlay(substrate) && entry.isEmpty() &&
             m_substrate->itemText(i) == QLatin1String(kPlugAndPlay)) {
             item = i;
         }
@@ -271,13 +268,14 @@ void ProjectDescriptionDialog::TakeValues() {
     const std::string channel8 = Id(m_work, kStationChannel);
     std::string text;
     std::string entry;
-    if (IsFree(channel8)) {
+    if (IsEmptyOrPlugAndPlay(channel8)) {
         text = channel8;
     } else if (m_substrate->currentIndex() >= 0) {
         text = ToCp1251(m_substrate->currentText());
         entry = ToCp1251(m_substrate->itemData(m_substrate->currentIndex()).toString());
     }
-    if (!IsFree(text) && !entry.empty() && m_work.sensors && m_work.sensors->FindById(entry)) {
+    if (!IsEmptyOrPlugAndPlay(text) && !entry.empty() && m_work.sensors &&
+        m_work.sensors->FindById(entry)) {
         SetId(m_work, kSubstrateChannel, entry);
         for (int i = 0; i < 3; ++i)
             SetId(m_work, kSubstrateChannel + 1 + i, std::string(kSmte) + kProbeSuffixes[i]);
@@ -327,7 +325,7 @@ void ProjectDescriptionDialog::OnOk() {
     }
     for (int k : kChecked) {
         const std::string id = Id(m_work, k);
-        if (IsFree(id)) continue;
+        if (IsEmptyOrPlugAndPlay(id)) continue;
         bool repeated = false;
         for (int j = k + 1; j < kChannelCount && !repeated; ++j)
             repeated = Id(m_work, j) == id;

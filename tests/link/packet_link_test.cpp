@@ -88,7 +88,7 @@ TEST(PacketLink, ReceivesTrimsAndChecksAddress) {
         LinkRig rig(c.address);
         rig.line->incoming = c.incoming;
         std::string reply;
-        EXPECT_EQ(rig.link.RecvPacket(reply), c.ok) << c.name;
+        EXPECT_EQ(rig.link.ReceiveLine(reply), c.ok) << c.name;
         EXPECT_EQ(reply, c.reply) << c.name;
     }
 }
@@ -98,13 +98,13 @@ TEST(PacketLink, OverlongLineIsCutAt2046) {
     LinkRig rig;
     rig.line->incoming = std::string(3000, 'A') + "\r";
     std::string reply;
-    EXPECT_TRUE(rig.link.RecvPacket(reply));
+    EXPECT_TRUE(rig.link.ReceiveLine(reply));
     EXPECT_EQ(reply.size(), PacketLink::kMaxLine);
     EXPECT_EQ(reply.find_first_not_of('A'), std::string::npos);
-    EXPECT_TRUE(rig.link.RecvPacket(reply));  // the rest is the next line
+    EXPECT_TRUE(rig.link.ReceiveLine(reply));  // the rest is the next line
     EXPECT_EQ(reply.size(), 3001 - PacketLink::kMaxLine);
     rig.line->incoming = std::string(2045, 'B') + "\r";
-    EXPECT_TRUE(rig.link.RecvPacket(reply));
+    EXPECT_TRUE(rig.link.ReceiveLine(reply));
     EXPECT_EQ(reply.back(), '\r');
 }
 
@@ -112,10 +112,10 @@ TEST(PacketLink, OverlongLineIsCutAt2046) {
 TEST(PacketLink, LastReplyTimeFollowsReceivedLines) {
     LinkRig rig;
     std::string reply;
-    EXPECT_FALSE(rig.link.RecvPacket(reply));
+    EXPECT_FALSE(rig.link.ReceiveLine(reply));
     EXPECT_EQ(rig.state.lastReplyTime, 0);
     rig.line->incoming = "OK\r";
-    EXPECT_TRUE(rig.link.RecvPacket(reply));
+    EXPECT_TRUE(rig.link.ReceiveLine(reply));
     EXPECT_EQ(rig.state.lastReplyTime, rig.clock.UtcSeconds());
 }
 
@@ -233,7 +233,7 @@ TEST(PacketLink, OpenAndCloseSettings) {
     EXPECT_FALSE(rig.link.IsOpen());
     std::string reply;
     EXPECT_FALSE(rig.link.SendPacket("info\r"));
-    EXPECT_FALSE(rig.link.RecvPacket(reply));
+    EXPECT_FALSE(rig.link.ReceiveLine(reply));
 }
 
 // Guards against a port error escaping the link as an exception.
@@ -243,7 +243,7 @@ TEST(PacketLink, PortErrorsBecomeFailures) {
     EXPECT_FALSE(rig.link.SendPacket("info\r"));
     rig.line->failAt = "Read";
     std::string reply;
-    EXPECT_FALSE(rig.link.RecvPacket(reply));
+    EXPECT_FALSE(rig.link.ReceiveLine(reply));
     EXPECT_FALSE(rig.link.Transact("info\r", reply, 2));
 }
 
@@ -291,7 +291,7 @@ TEST(DebugLog, RecvPacketLogsAtMost479Characters) {
     LinkRig rig;
     rig.line->incoming = std::string(1000, 'Z') + "\r";
     std::string reply;
-    EXPECT_TRUE(rig.link.RecvPacket(reply));
+    EXPECT_TRUE(rig.link.ReceiveLine(reply));
     const std::string text = folder.ReadFile("l.log");
     EXPECT_NE(text.find("RecvPacket(1) [" + std::string(479, 'Z') + "]\r\n"), std::string::npos);
     SetDebugLogSource("", "");

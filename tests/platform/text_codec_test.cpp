@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "platform/TextCodec.h"
@@ -101,6 +102,35 @@ TEST(TextCodec, FitsReportsAndReplaces) {
     for (int byte = 0; byte < 256; ++byte) {
         const std::string utf8 = TextCodec::Cp1251ToUtf8(std::string(1, static_cast<char>(byte)));
         EXPECT_TRUE(TextCodec::FitsCp1251(utf8)) << "byte " << byte;
+    }
+}
+
+// Guards against a strict conversion that lets a character through as '?' (a catalogue value
+// would be stored changed without a word) or names another character than the first unfit
+// one; and against a text of either encoding converted twice or not at all.
+TEST(TextCodec, ExactlyAndIfValidConversions) {
+    struct Case {
+        const char* name;
+        std::string text;
+        bool exact;
+        std::string bytes;  // Utf8ToCp1251Exactly when exact, else the first unfit character
+        std::string ifValid;
+    } cases[] = {
+        {"ASCII", "T 1", true, "T 1", "T 1"},
+        {"Cyrillic", "\xD0\x9F\xD1\x80", true, "\xCF\xF0", "\xCF\xF0"},
+        {"question mark kept", "a?", true, "a?", "a?"},
+        {"first unfit named", "a\xE4\xB8\xAD\xE2\x82\xBF", false, "\xE4\xB8\xAD",
+         "a??"},  // CJK, then the bitcoin sign
+        {"malformed counts as U+FFFD", "a\xD0", false, "\xEF\xBF\xBD", "a\xD0"},
+        {"already CP1251", "\xCF\xEE\xEB\xE5", false, "\xEF\xBF\xBD", "\xCF\xEE\xEB\xE5"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string unfit = "stale";
+        const std::optional<std::string> bytes = TextCodec::Utf8ToCp1251Exactly(c.text, &unfit);
+        EXPECT_EQ(bytes.has_value(), c.exact);
+        EXPECT_EQ(c.exact ? bytes.value_or("") : unfit, c.bytes);
+        EXPECT_EQ(TextCodec::Utf8ToCp1251IfValid(c.text), c.ifValid);
     }
 }
 

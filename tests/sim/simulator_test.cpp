@@ -117,12 +117,12 @@ TEST(Simulator, MonitorSendsUntilSwitchedOff) {
     EXPECT_EQ(rig.Instrument().MonitorInterval(), 5);
     std::string line;
     rig.clock.Advance(4000);
-    ASSERT_TRUE(rig.link.RecvPacket(line));  // the first one comes 5 s after the request
+    ASSERT_TRUE(rig.link.ReceiveLine(line));  // the first one comes 5 s after the request
     EXPECT_EQ(line.substr(0, 5), "DATA;");
     EXPECT_TRUE(rig.commands.SetMonitor(0));
     EXPECT_EQ(rig.network->Requests().back(), "monitor;off");
     rig.clock.Advance(60000);
-    while (rig.link.RecvPacket(line)) {
+    while (rig.link.ReceiveLine(line)) {
     }
     EXPECT_EQ(rig.network->Pending(), 0u);
 }

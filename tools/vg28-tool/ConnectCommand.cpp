@@ -14,6 +14,7 @@
 #include "app/NetConfig.h"
 #include "platform/Clock.h"
 #include "platform/FixedText.h"
+#include "platform/TextCodec.h"
 #include "project/CurrentState.h"
 #include "session/Session.h"
 #include "sync/Em50Protocol.h"
@@ -41,7 +42,7 @@ nlohmann::json SystemTimeJson(const SystemTime& t) {
 }
 
 nlohmann::json StateJson(const CurrentState& s) {
-    return {{"address", Utf8(TextOf(s.address))},
+    return {{"address", TextCodec::Cp1251ToUtf8(TextOf(s.address))},
             {"radioAddress", s.radioAddress},
             {"connected", s.connected},
             {"synchronized", s.synchronized},
@@ -56,9 +57,9 @@ nlohmann::json StateJson(const CurrentState& s) {
             {"reportedMode", s.reportedMode},
             {"clockOffset", s.clockOffset},
             {"m_rNextRecordTime", SystemTimeJson(s.m_rNextRecordTime)},
-            {"deviceId", Utf8(TextOf(s.deviceId))},
+            {"deviceId", TextCodec::Cp1251ToUtf8(TextOf(s.deviceId))},
             {"firmwareVersion", s.firmwareVersion},
-            {"moduleId", Utf8(TextOf(s.moduleId))},
+            {"moduleId", TextCodec::Cp1251ToUtf8(TextOf(s.moduleId))},
             {"moduleVersion", s.moduleVersion},
             {"downloadCount", s.downloadCount},
             {"readings", RecordJson(s.readings)}};
@@ -71,10 +72,10 @@ const char* ModeName(int mode) {
 
 void PrintState(const CurrentState& s) {
     std::cout << "connected\t" << (s.connected ? "yes" : "no") << '\n'
-              << "address\t" << Utf8(TextOf(s.address)) << '\n'
-              << "deviceId\t" << Utf8(TextOf(s.deviceId)) << '\n'
+              << "address\t" << TextCodec::Cp1251ToUtf8(TextOf(s.address)) << '\n'
+              << "deviceId\t" << TextCodec::Cp1251ToUtf8(TextOf(s.deviceId)) << '\n'
               << "firmwareVersion\t" << VersionText(s.firmwareVersion) << '\n'
-              << "moduleId\t" << Utf8(TextOf(s.moduleId)) << '\n'
+              << "moduleId\t" << TextCodec::Cp1251ToUtf8(TextOf(s.moduleId)) << '\n'
               << "moduleVersion\t" << VersionText(s.moduleVersion) << '\n'
               << "deviceMode\t" << s.deviceMode << ' ' << ModeName(s.deviceMode) << '\n'
               << "clockOffset\t" << s.clockOffset << '\n';
@@ -92,7 +93,7 @@ int RunConnect(ToolContext& context) {
     if (!options.Value("--address") && devices.size() >= 2) {
         std::string list;
         for (const NetDevice& device : devices)
-            list += "\n  " + Utf8(TextOf(device.deviceName));
+            list += "\n  " + TextCodec::Cp1251ToUtf8(TextOf(device.deviceName));
         return UsageError("net.xcfg lists " + std::to_string(devices.size()) +
                           " instruments; choose one with --address NAME:" + list);
     }

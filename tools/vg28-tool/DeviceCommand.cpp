@@ -10,6 +10,7 @@
 #include "JsonOutput.h"
 #include "ToolInstrument.h"
 #include "platform/FixedText.h"
+#include "platform/TextCodec.h"
 #include "protocol/ReplyGrammar.h"
 
 namespace vg28::tool {
@@ -51,24 +52,24 @@ int Info(ToolContext& context, ToolInstrument& instrument) {
         ParseDeviceInfo(info, cursor, moduleModel, moduleVersion, moduleIdentification) &&
         StartsWith(moduleModel, "KWS");
     if (context.Json()) {
-        nlohmann::json result = {{"model", Utf8(model)},
+        nlohmann::json result = {{"model", TextCodec::Cp1251ToUtf8(model)},
                                  {"firmwareVersion", version},
-                                 {"identification", Utf8(identification)},
+                                 {"identification", TextCodec::Cp1251ToUtf8(identification)},
                                  {"moduleModel", nullptr},
                                  {"moduleVersion", nullptr},
                                  {"moduleIdentification", nullptr}};
         if (hasModule) {
-            result["moduleModel"] = Utf8(moduleModel);
+            result["moduleModel"] = TextCodec::Cp1251ToUtf8(moduleModel);
             result["moduleVersion"] = moduleVersion;
-            result["moduleIdentification"] = Utf8(moduleIdentification);
+            result["moduleIdentification"] = TextCodec::Cp1251ToUtf8(moduleIdentification);
         }
         std::cout << DumpJson(result, 2) << '\n';
     } else {
-        std::cout << Utf8(model) << ' ' << VersionText(version) << " \"" << Utf8(identification)
-                  << "\"\n";
+        std::cout << TextCodec::Cp1251ToUtf8(model) << ' ' << VersionText(version) << " \""
+                  << TextCodec::Cp1251ToUtf8(identification) << "\"\n";
         if (hasModule)
-            std::cout << Utf8(moduleModel) << ' ' << VersionText(moduleVersion) << " \""
-                      << Utf8(moduleIdentification) << "\"\n";
+            std::cout << TextCodec::Cp1251ToUtf8(moduleModel) << ' ' << VersionText(moduleVersion)
+                      << " \"" << TextCodec::Cp1251ToUtf8(moduleIdentification) << "\"\n";
     }
     return 0;
 }
@@ -148,16 +149,16 @@ int Raw(ToolContext& context, ToolInstrument& instrument, const std::string& tex
     std::string reply;
     if (!instrument.Link().Transact(text + "\r", reply, 1)) return Failed("the request");
     std::vector<std::string> lines = {reply};
-    for (std::string more; instrument.Link().RecvPacket(more);)
+    for (std::string more; instrument.Link().ReceiveLine(more);)
         lines.push_back(more);
     if (context.Json()) {
         nlohmann::json list = nlohmann::json::array();
         for (const std::string& line : lines)
-            list.push_back(Utf8(line));
+            list.push_back(TextCodec::Cp1251ToUtf8(line));
         std::cout << DumpJson(nlohmann::json{{"lines", list}}, 2) << '\n';
     } else {
         for (const std::string& line : lines)
-            std::cout << Utf8(line) << '\n';
+            std::cout << TextCodec::Cp1251ToUtf8(line) << '\n';
     }
     return 0;
 }

@@ -7,6 +7,7 @@
 #include "JsonOutput.h"
 #include "app/NetConfig.h"
 #include "platform/FixedText.h"
+#include "platform/TextCodec.h"
 
 namespace vg28::tool {
 
@@ -19,14 +20,15 @@ int RunDevices(ToolContext& context) {
     if (context.Json()) {
         nlohmann::json list = nlohmann::json::array();
         for (const NetDevice& device : devices) {
-            list.push_back(
-                {{"name", Utf8(TextOf(device.deviceName))}, {"address", device.deviceAddress}});
+            list.push_back({{"name", TextCodec::Cp1251ToUtf8(TextOf(device.deviceName))},
+                            {"address", device.deviceAddress}});
         }
         std::cout << DumpJson(list, 2) << '\n';
         return 0;
     }
     for (const NetDevice& device : devices)
-        std::cout << Utf8(TextOf(device.deviceName)) << '\t' << device.deviceAddress << '\n';
+        std::cout << TextCodec::Cp1251ToUtf8(TextOf(device.deviceName)) << '\t'
+                  << device.deviceAddress << '\n';
     return 0;
 }
 

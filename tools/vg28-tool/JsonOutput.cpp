@@ -4,12 +4,9 @@
 
 #include "platform/FixedText.h"
 #include "platform/TextCodec.h"
+#include "sensors/MethodNames.h"
 
 namespace vg28::tool {
-
-std::string Utf8(std::string_view storedText) {
-    return TextCodec::Cp1251ToUtf8(storedText);
-}
 
 std::string JsonText(std::string_view text) {
     return TextCodec::ReplaceInvalidUtf8(text);
@@ -32,19 +29,6 @@ nlohmann::json TimeJson(const TimeStamp& time) {
     return TimeText(time);
 }
 
-const char* MethodName(int method) {
-    switch (method) {
-        case kMethodStd:
-            return "STD";
-        case kMethodComp:
-            return "COMP";
-        case kMethodAvg:
-            return "AVG";
-        default:
-            return "?";
-    }
-}
-
 nlohmann::json RecordJson(const MeasurementRecord& record) {
     nlohmann::json values = nlohmann::json::array();
     for (const ChannelValue& cell : record.values)
@@ -63,12 +47,12 @@ nlohmann::json SensorJson(const SensorRecord& sensor) {
     nlohmann::json coefficients = nlohmann::json::array();
     for (const double c : sensor.coefficients)
         coefficients.push_back(c);
-    return {{"id", Utf8(TextOf(sensor.id))},
-            {"type", Utf8(TextOf(sensor.type))},
-            {"description", Utf8(TextOf(sensor.description))},
-            {"units", Utf8(TextOf(sensor.units))},
+    return {{"id", TextCodec::Cp1251ToUtf8(TextOf(sensor.id))},
+            {"type", TextCodec::Cp1251ToUtf8(TextOf(sensor.type))},
+            {"description", TextCodec::Cp1251ToUtf8(TextOf(sensor.description))},
+            {"units", TextCodec::Cp1251ToUtf8(TextOf(sensor.units))},
             {"precision", sensor.precision},
-            {"method", MethodName(sensor.method)},
+            {"method", MethodName(sensor.method).value_or("?")},
             {"maxOutput", sensor.maxOutput},
             {"coefficients", coefficients},
             {"minimum", sensor.minimum},
@@ -79,10 +63,10 @@ nlohmann::json SensorJson(const SensorRecord& sensor) {
 nlohmann::json ProjectJson(const CProjectDoc& doc, bool withRecords) {
     nlohmann::json ids = nlohmann::json::array();
     for (const auto& id : doc.setup.sensorIds)
-        ids.push_back(Utf8(TextOf(id)));
+        ids.push_back(TextCodec::Cp1251ToUtf8(TextOf(id)));
     nlohmann::json notes = nlohmann::json::array();
     for (const auto& note : doc.setup.notes)
-        notes.push_back(Utf8(TextOf(note)));
+        notes.push_back(TextCodec::Cp1251ToUtf8(TextOf(note)));
     nlohmann::json result = {{"name", JsonText(doc.ProjectName())},
                              {"period", doc.setup.period},
                              {"exactTime", doc.setup.exactTime},

@@ -22,14 +22,10 @@ nlohmann::json RecordJson(const MeasurementRecord& record);
 nlohmann::json SensorJson(const SensorRecord& sensor);
 nlohmann::json ProjectJson(const CProjectDoc& doc, bool withRecords);
 
-// UTF-8 of a stored text.
-std::string Utf8(std::string_view storedText);
 // A text meant to be UTF-8 (a file name, the project name) with malformed sequences replaced.
 std::string JsonText(std::string_view text);
 // The JSON text (indent as nlohmann::json::dump); malformed UTF-8 that slipped into a string
 // is replaced instead of throwing.
 std::string DumpJson(const nlohmann::json& value, int indent = -1);
-
-const char* MethodName(int method);
 
 }  // namespace vg28::tool

@@ -9,6 +9,7 @@
 #include "JsonOutput.h"
 #include "platform/FixedText.h"
 #include "platform/TextCodec.h"
+#include "project/PlugAndPlay.h"
 #include "project/ProjectLibrary.h"
 #include "sensors/SensorFormat.h"
 
@@ -25,8 +26,8 @@ std::string ChannelText(const CProjectDoc& doc, int k) {
     const std::string_view id = TextOf(doc.setup.sensorIds[k]);
     if (id.empty()) return {};
     if (const SensorRecord* sensor = doc.Sensors().FindById(id))
-        return Utf8(ChannelCaption(*sensor, k + 1, true));
-    return Utf8(MissingSensorCaption(k + 1, id));
+        return TextCodec::Cp1251ToUtf8(ChannelCaption(*sensor, k + 1, true));
+    return TextCodec::Cp1251ToUtf8(MissingSensorCaption(k + 1, id));
 }
 
 void PrintProject(const CProjectDoc& doc, bool withRecords) {
@@ -41,12 +42,12 @@ void PrintProject(const CProjectDoc& doc, bool withRecords) {
               << "First\t" << CProjectDoc::FormatRecordTime(doc.firstTime, false) << '\n'
               << "Last\t" << CProjectDoc::FormatRecordTime(doc.lastTime, false) << '\n';
     for (int k = 0; k < kChannelCount; ++k) {
-        if (StartsWith(TextOf(doc.setup.sensorIds[k]), kPlugAndPlay)) continue;
+        if (IsFreeChannelMark(TextOf(doc.setup.sensorIds[k]))) continue;
         const std::string caption = ChannelText(doc, k);
         if (caption.empty()) continue;
         std::cout << 'S' << k + 1 << '\t' << caption;
         if (k < kNoteCount && !TextOf(doc.setup.notes[k]).empty())
-            std::cout << '\t' << Utf8(TextOf(doc.setup.notes[k]));
+            std::cout << '\t' << TextCodec::Cp1251ToUtf8(TextOf(doc.setup.notes[k]));
         std::cout << '\n';
     }
     if (!withRecords) return;

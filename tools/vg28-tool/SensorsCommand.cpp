@@ -5,6 +5,8 @@
 #include "Commands.h"
 #include "JsonOutput.h"
 #include "platform/FixedText.h"
+#include "platform/TextCodec.h"
+#include "sensors/MethodNames.h"
 #include "sensors/SensorFormat.h"
 
 namespace vg28::tool {
@@ -23,11 +25,13 @@ int RunSensors(ToolContext& context) {
         return 0;
     }
     for (const SensorRecord& sensor : sensors.Records()) {
-        std::cout << Utf8(TextOf(sensor.id)) << '\t' << Utf8(TextOf(sensor.type)) << '\t'
-                  << Utf8(TextOf(sensor.description)) << '\t' << Utf8(TextOf(sensor.units)) << '\t'
+        std::cout << TextCodec::Cp1251ToUtf8(TextOf(sensor.id)) << '\t'
+                  << TextCodec::Cp1251ToUtf8(TextOf(sensor.type)) << '\t'
+                  << TextCodec::Cp1251ToUtf8(TextOf(sensor.description)) << '\t'
+                  << TextCodec::Cp1251ToUtf8(TextOf(sensor.units)) << '\t'
                   << FormatValue(sensor.minimum, sensor.precision, true) << ".."
                   << FormatValue(sensor.maximum, sensor.precision, true) << '\t'
-                  << MethodName(sensor.method) << '\n';
+                  << MethodName(sensor.method).value_or("?") << '\n';
     }
     return 0;
 }

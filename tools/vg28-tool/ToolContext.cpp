@@ -65,7 +65,7 @@ int ToolContext::OpenProject(const std::string& name) {
 std::string ToolContext::ProjectPath(const std::string& nameOrFile) const {
     const bool isFile =
         nameOrFile.size() > 4 &&
-        TextCase::Equal(std::string_view(nameOrFile).substr(nameOrFile.size() - 4), ".phj");
+        TextCase::EqualUtf8(std::string_view(nameOrFile).substr(nameOrFile.size() - 4), ".phj");
     return isFile ? nameOrFile : m_doc->ProjectFilePath(nameOrFile);
 }
 

@@ -6,8 +6,8 @@
 #include "base/StringTable.h"
 #include "platform/Clock.h"
 #include "platform/FixedText.h"
+#include "platform/TextCase.h"
 #include "platform/TextCodec.h"
-#include "protocol/ReplyGrammar.h"
 #include "session/PortErrorText.h"
 
 namespace vg28::tool {
@@ -27,7 +27,7 @@ bool ToolInstrument::Open() {
     if (m_port == kSimulatorPortName) sim::InstallSimulator();
     if (const auto address = m_context.Options().Value("--address")) {
         // Names in net.xcfg are kept in lower case; the instrument answers to that name.
-        const std::string name = LowerAscii(TextCodec::Utf8ToCp1251(*address));
+        const std::string name = TextCase::LowerAscii(TextCodec::Utf8ToCp1251(*address));
         CopyText(State().address, name);
         for (const NetDevice& device :
              NetConfig::LoadNetConfig(m_context.Folder() + NetConfig::kFileName)) {
