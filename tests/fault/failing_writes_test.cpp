@@ -14,6 +14,7 @@
 #include "project/ProjectLibrary.h"
 #include "project/RecordExport.h"
 #include "project/TableColumns.h"
+#include "support/RecordingOperator.h"
 
 namespace vg28::test {
 namespace {
@@ -130,22 +131,22 @@ public:
     void Check(bool ok) override {
         const std::string path = fixture.folder.File("p.phj");
         if (ok) {
-            EXPECT_TRUE(op.shown.empty());
+            EXPECT_TRUE(op.Messages().empty());
             EXPECT_EQ(fixture.folder.ReadFile("p.phj").size(), 5952u);
             EXPECT_TRUE(doc.HasProject());
             return;
         }
         EXPECT_FALSE(fixture.folder.Exists("p.phj"));
         EXPECT_FALSE(doc.HasProject());
-        ASSERT_EQ(op.shown.size(), 1u);
-        EXPECT_EQ(op.shown[0].icon, MessageIcon::Stop);
+        ASSERT_EQ(op.Messages().size(), 1u);
+        EXPECT_EQ(op.Messages()[0].icon, MessageIcon::Stop);
         if (code == kFileCannotOpen) {
-            EXPECT_EQ(op.shown[0].stringId, 10007);
-            EXPECT_EQ(op.shown[0].text, kOpenError + path);
+            EXPECT_EQ(op.Messages()[0].stringId, 10007);
+            EXPECT_EQ(op.Messages()[0].text, kOpenError + path);
         } else {
             EXPECT_EQ(code, kFileWriteError);
-            EXPECT_EQ(op.shown[0].stringId, 10009);
-            EXPECT_EQ(op.shown[0].text, kWriteError + path);
+            EXPECT_EQ(op.Messages()[0].stringId, 10009);
+            EXPECT_EQ(op.Messages()[0].text, kWriteError + path);
         }
     }
     const TempFolder& Folder() const override { return fixture.folder; }
@@ -284,8 +285,9 @@ public:
         // What the export's caller shows for the code.
         RecordingOperator op;
         ProjectLibrary(project.doc, op).ShowFileError(code, path);
-        ASSERT_EQ(op.shown.size(), 1u);
-        EXPECT_EQ(op.shown[0].text, (code == kFileCannotOpen ? kOpenError : kWriteError) + path);
+        ASSERT_EQ(op.Messages().size(), 1u);
+        EXPECT_EQ(op.Messages()[0].text,
+                  (code == kFileCannotOpen ? kOpenError : kWriteError) + path);
     }
     const TempFolder& Folder() const override { return project.folder; }
 

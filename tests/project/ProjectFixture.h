@@ -1,14 +1,13 @@
 #pragma once
 // Test helpers for the project document: sensor records and a sensor database saved in and
 // loaded from a temporary program folder, a document over that folder with its own settings
-// file, an Operator that records what it was shown, and builders of record images and files.
+// file, and builders of record images and files.
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "base/Operator.h"
 #include "base/Profile.h"
 #include "project/CProjectDoc.h"
 #include "sensors/SensorDatabase.h"
@@ -30,17 +29,6 @@ SensorRecord MakeSensor(const FixtureSensor& sensor);
 // Writes "sensors.dat" with the given sensors into the folder and loads it back.
 SensorDatabase MakeSensorDatabase(const TempFolder& folder,
                                   const std::vector<FixtureSensor>& specs);
-
-// An Operator that records every message and answers questions with a scripted answer.
-class RecordingOperator : public Operator {
-public:
-    Answer Show(const OperatorMessage& message) override {
-        shown.push_back(message);
-        return message.buttons == MessageButtons::Ok ? Answer::Ok : answer;
-    }
-    std::vector<OperatorMessage> shown;
-    Answer answer = Answer::Yes;
-};
 
 // A document over a temporary program folder with its own settings file.
 class DocFixture {

@@ -18,23 +18,13 @@
 #include "platform/FixedText.h"
 #include "platform/TextCodec.h"
 #include "session/CommandIds.h"
+#include "support/RecordingOperator.h"
 #include "ui/AboutDialog.h"
 #include "ui/ConnectionSettingsDialog.h"
 #include "ui/DeviceListDialog.h"
 
 namespace vg28::test {
 namespace {
-
-// Records the questions and answers each with the scripted answer.
-class AskingOperator final : public Operator {
-public:
-    Answer Show(const OperatorMessage& message) override {
-        asked.push_back(message.text);
-        return answer;
-    }
-    Answer answer = Answer::Yes;
-    std::vector<std::string> asked;
-};
 
 NetDevice Device(const std::string& cp1251Name, std::uint16_t address) {
     NetDevice device;
@@ -131,7 +121,7 @@ TEST(DeviceList, RowsAndTheCurrentInstrument) {
         {{}, "station", -1},
     };
     for (const auto& row : rows) {
-        AskingOperator op;
+        RecordingOperator op;
         ui::DeviceListDialog dialog(row.devices, row.address, op);
         QStringList expected{QStringLiteral("Прямое соединение")};
         if (!row.devices.empty())
@@ -166,8 +156,8 @@ TEST(DeviceList, ChoosingRowsAndTheDirectConnection) {
         {2, Answer::Yes, true, "station", 0, false},
     };
     for (const auto& row : rows) {
-        AskingOperator op;
-        op.answer = row.answer;
+        RecordingOperator op;
+        op.SetDefault(row.answer);
         ui::DeviceListDialog dialog(devices, "", op);
         dialog.show();
         if (row.row >= 0) dialog.List()->setCurrentItem(dialog.List()->topLevelItem(row.row));
@@ -176,9 +166,9 @@ TEST(DeviceList, ChoosingRowsAndTheDirectConnection) {
         dialog.findChild<QPushButton*>(QStringLiteral("choose"))->click();
         EXPECT_EQ(dialog.isVisible(), !row.accepted) << row.row;
         EXPECT_EQ(dialog.result() == QDialog::Accepted, row.accepted) << row.row;
-        ASSERT_EQ(op.asked.size(), row.asked ? 1u : 0u) << row.row;
+        ASSERT_EQ(op.Messages().size(), row.asked ? 1u : 0u) << row.row;
         if (row.asked) {
-            EXPECT_EQ(op.asked[0], ui::DeviceListDialog::kDirectQuestion);
+            EXPECT_EQ(op.Messages()[0].text, ui::DeviceListDialog::kDirectQuestion);
         }
         if (row.accepted) {
             EXPECT_EQ(dialog.Choice().name, row.name);
@@ -190,7 +180,7 @@ TEST(DeviceList, ChoosingRowsAndTheDirectConnection) {
 // A double-click on an instrument not choosing it, or "&Отменить" not cancelling.
 TEST(DeviceList, DoubleClickChoosesCancelCancels) {
     const std::vector<NetDevice> devices = {Device("greenhouse 1", 12), Device("station", 0)};
-    AskingOperator op;
+    RecordingOperator op;
     ui::DeviceListDialog chosen(devices, "", op);
     chosen.show();
     QTreeWidget* list = chosen.List();
@@ -306,7 +296,7 @@ TEST(Shots, DISABLED_ConnectionAndDeviceDialogs) {
         {"/dev/ttyS0", "/dev/ttyUSB0", "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00"},
         "/dev/ttyUSB0");
     save(settings, "dialog-connection-settings");
-    AskingOperator op;
+    RecordingOperator op;
     ui::DeviceListDialog devices(
         {Device("greenhouse 1", 12), Device("station", 0),
          Device(TextCodec::Utf8ToCp1251("теплица северная длинное имя"), 65000)},

@@ -15,8 +15,8 @@
 #include "UiTestSupport.h"
 #include "platform/FixedText.h"
 #include "platform/TextCodec.h"
-#include "project/ProjectFixture.h"
 #include "sensors/SensorDatabase.h"
+#include "support/RecordingOperator.h"
 #include "ui/ProjectDescriptionDialog.h"
 #include "ui/ProjectListDialog.h"
 #include "ui/StartDialog.h"
@@ -61,8 +61,8 @@ TEST(ProjectDescription, PeriodTextsAndTheirCheck) {
         if (row.accepted) {
             EXPECT_EQ(d.period, row.seconds);
         } else {
-            ASSERT_EQ(f.op.shown.size(), 1u) << row.text;
-            EXPECT_EQ(f.op.shown[0].stringId, 10411);
+            ASSERT_EQ(f.op.Messages().size(), 1u) << row.text;
+            EXPECT_EQ(f.op.Messages()[0].stringId, 10411);
         }
     }
 }
@@ -77,12 +77,12 @@ TEST(ProjectDescription, DuplicateSensorQuestion) {
     } rows[] = {{"yes", Answer::Yes, true}, {"no", Answer::No, true}};
     for (const auto& row : rows) {
         DescriptionFixture f;
-        f.op.answer = row.answer;
+        f.op.SetDefault(row.answer);
         ProjectDescription d = f.Make({{1, "TA 1"}, {4, "TA 1"}});
         ui::ProjectDescriptionDialog dialog(d, f.op);
         dialog.OnOk();
-        ASSERT_EQ(f.op.shown.size(), 1u) << row.name;
-        EXPECT_EQ(f.op.shown[0].text,
+        ASSERT_EQ(f.op.Messages().size(), 1u) << row.name;
+        EXPECT_EQ(f.op.Messages()[0].text,
                   "Внимание!\n\nДатчик [TA 1] добавлен несколько раз.\nПродолжить?");
         EXPECT_EQ(dialog.result() == QDialog::Accepted, row.answer == Answer::Yes) << row.name;
     }
@@ -91,7 +91,7 @@ TEST(ProjectDescription, DuplicateSensorQuestion) {
     ui::ProjectDescriptionDialog dialog(d, f.op);
     dialog.StationCombo()->setCurrentIndex(2);  // Em50: "Plug and Play" on 8..14
     dialog.OnOk();
-    EXPECT_TRUE(f.op.shown.empty());
+    EXPECT_TRUE(f.op.Messages().empty());
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
@@ -148,8 +148,8 @@ TEST(ProjectDescription, MissingSensorsNotesAndEmptyProjects) {
     ui::ProjectDescriptionDialog none(empty, g.op);
     none.OnOk();
     EXPECT_NE(none.result(), QDialog::Accepted);
-    ASSERT_EQ(g.op.shown.size(), 1u);
-    EXPECT_EQ(g.op.shown[0].text, "Пожалуйста, выберите хотя бы один датчик!");
+    ASSERT_EQ(g.op.Messages().size(), 1u);
+    EXPECT_EQ(g.op.Messages()[0].text, "Пожалуйста, выберите хотя бы один датчик!");
 }
 
 // A note that CP1251 cannot hold stored as question marks without a word; a Cyrillic note not
@@ -161,16 +161,16 @@ TEST(ProjectDescription, NotesMustFitCp1251) {
     dialog.NoteEdit(3)->setText(QStringLiteral("Лист 名"));
     dialog.OnOk();
     EXPECT_NE(dialog.result(), QDialog::Accepted);
-    ASSERT_EQ(f.op.shown.size(), 1u);
-    EXPECT_EQ(f.op.shown[0].stringId, 10204);
-    EXPECT_EQ(f.op.shown[0].text.rfind("Недопустимые символы: \"名\"\n", 0), 0u)
-        << f.op.shown[0].text;
+    ASSERT_EQ(f.op.Messages().size(), 1u);
+    EXPECT_EQ(f.op.Messages()[0].stringId, 10204);
+    EXPECT_EQ(f.op.Messages()[0].text.rfind("Недопустимые символы: \"名\"\n", 0), 0u)
+        << f.op.Messages()[0].text;
     EXPECT_EQ(TextOf(d.notes[3]), "");
     dialog.NoteEdit(3)->setText(QStringLiteral("Лист"));
     dialog.OnOk();
     ASSERT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(TextOf(d.notes[3]), TextCodec::Utf8ToCp1251("Лист"));
-    EXPECT_EQ(f.op.shown.size(), 1u);
+    EXPECT_EQ(f.op.Messages().size(), 1u);
 }
 
 // Projects listed in file order instead of unrecorded first, then newest last record first.
@@ -218,8 +218,8 @@ TEST(ProjectList, NewProjectNamesAreChecked) {
         list.NewProject();
     }
     EXPECT_EQ(refused, 5);
-    ASSERT_EQ(op.shown.size(), 5u);
-    for (const OperatorMessage& m : op.shown)
+    ASSERT_EQ(op.Messages().size(), 5u);
+    for (const OperatorMessage& m : op.Messages())
         EXPECT_EQ(m.stringId, 10202);
     for (const std::string& file : t.Folder().Folder().Files())
         EXPECT_EQ(file.find(".phj"), std::string::npos) << file;
@@ -252,12 +252,12 @@ TEST(ProjectList, NewProjectNamesMustFitCp1251) {
         list.NewProject();
     }
     EXPECT_EQ(refused, 2);
-    ASSERT_EQ(op.shown.size(), 2u);
-    EXPECT_EQ(op.shown[0].stringId, 10204);
-    EXPECT_EQ(op.shown[0].text.rfind("Недопустимые символы: \"名前\"\n", 0), 0u)
-        << op.shown[0].text;
-    EXPECT_EQ(op.shown[1].text.rfind("Недопустимые символы: \"\xF0\x9F\x8C\xB1\"\n", 0), 0u);
-    EXPECT_EQ(op.shown[0].icon, MessageIcon::Stop);
+    ASSERT_EQ(op.Messages().size(), 2u);
+    EXPECT_EQ(op.Messages()[0].stringId, 10204);
+    EXPECT_EQ(op.Messages()[0].text.rfind("Недопустимые символы: \"名前\"\n", 0), 0u)
+        << op.Messages()[0].text;
+    EXPECT_EQ(op.Messages()[1].text.rfind("Недопустимые символы: \"\xF0\x9F\x8C\xB1\"\n", 0), 0u);
+    EXPECT_EQ(op.Messages()[0].icon, MessageIcon::Stop);
     for (const std::string& file : t.Folder().Folder().Files())
         EXPECT_EQ(file.find(".phj"), std::string::npos) << file;
 
@@ -272,7 +272,7 @@ TEST(ProjectList, NewProjectNamesMustFitCp1251) {
     EXPECT_TRUE(list.NewlyCreated());
     EXPECT_EQ(doc.ProjectName(), "Теплица_на_даче1");
     EXPECT_TRUE(t.Folder().Folder().Exists("Теплица_на_даче1.phj"));
-    EXPECT_EQ(op.shown.size(), 2u);
+    EXPECT_EQ(op.Messages().size(), 2u);
 }
 
 // Project files copied from Windows (".PHJ") missing from the list or not opening; Cyrillic
@@ -301,7 +301,7 @@ TEST(ProjectList, WindowsFilesAndCyrillicNames) {
         EXPECT_EQ(doc.ProjectName(), row == 3 ? "Win" : "Теплица");
     }
     EXPECT_EQ(doc.PathName(), t.Folder().Folder().File("Теплица.phj"));
-    EXPECT_TRUE(op.shown.empty());
+    EXPECT_TRUE(op.Messages().empty());
 }
 
 // The start window not preset to the stored action, or its answer not returned.

@@ -9,6 +9,7 @@
 #include "UiProject.h"
 #include "UiTestSupport.h"
 #include "sensors/SensorDatabase.h"
+#include "support/RecordingOperator.h"
 #include "ui/ColumnChoiceDialog.h"
 #include "ui/GraphTypeDialog.h"
 #include "ui/NewProjectDialog.h"
@@ -25,11 +26,6 @@ void Save(QWidget& widget, const QString& name) {
     RunningTerminal::Pump(100);
     widget.grab().save(QDir(qEnvironmentVariable("VG28_SHOT_DIR")).filePath(name + ".png"));
 }
-
-class NullOperator final : public Operator {
-public:
-    Answer Show(const OperatorMessage&) override { return Answer::Yes; }
-};
 
 TEST(Shots, DISABLED_WindowsAndDialogs) {
     ASSERT_FALSE(qEnvironmentVariableIsEmpty("VG28_SHOT_DIR"));
@@ -88,7 +84,7 @@ TEST(Shots, DISABLED_WindowsAndDialogs) {
     Save(graph, "dialog-graph-type");
     ui::StartDialog start(2);
     Save(start, "dialog-start");
-    NullOperator op;
+    RecordingOperator op;
     ui::NewProjectDialog newProject(QStringLiteral("20260107_1430"), op,
                                     [](const std::string&) { return 0; });
     Save(newProject, "dialog-new-project");

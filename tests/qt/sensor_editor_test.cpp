@@ -20,8 +20,8 @@
 #include "base/StringIds.h"
 #include "platform/FixedText.h"
 #include "platform/Locale.h"
-#include "project/ProjectFixture.h"
 #include "sensors/SensorDatabase.h"
+#include "support/RecordingOperator.h"
 #include "ui/CoefficientDialog.h"
 #include "ui/QtOperator.h"
 #include "ui/SensorEditorDialog.h"
@@ -34,7 +34,7 @@ namespace {
 struct EditorFixture {
     EditorFixture() {
         Locale::SetCurrent(Locale(',', "%d.%m.%Y", "%H:%M:%S"));
-        op.answer = Answer::No;
+        op.SetDefault(Answer::No);
         database.Load(std::string(VG28_PROGRAM_DIR) + "/sensors.dat");
         shipped = database.Count();
     }
@@ -140,26 +140,26 @@ TEST(SensorEditor, ProtectionThroughTheButtons) {
         Click(dialog, "change");
         EXPECT_EQ(dialog.IsEditing(), row.change) << row.id;
         if (row.change) {
-            EXPECT_TRUE(f.op.shown.empty()) << row.id;
+            EXPECT_TRUE(f.op.Messages().empty()) << row.id;
             EXPECT_FALSE(Child<QPushButton>(dialog, "close")->isEnabled()) << row.id;
             Click(dialog, "cancel");
         } else {
-            ASSERT_EQ(f.op.shown.size(), 1u) << row.id;
-            EXPECT_EQ(f.op.shown[0].stringId, 10430);
-            EXPECT_EQ(f.op.shown[0].text, "Вы не можете изменить датчик.");
-            EXPECT_EQ(f.op.shown[0].icon, MessageIcon::Stop);
+            ASSERT_EQ(f.op.Messages().size(), 1u) << row.id;
+            EXPECT_EQ(f.op.Messages()[0].stringId, 10430);
+            EXPECT_EQ(f.op.Messages()[0].text, "Вы не можете изменить датчик.");
+            EXPECT_EQ(f.op.Messages()[0].icon, MessageIcon::Stop);
         }
-        f.op.shown.clear();
+        f.op.Clear();
         EXPECT_EQ(SelectedText(dialog), QString::fromUtf8(row.id));
         Click(dialog, "delete");  // answered No
-        ASSERT_EQ(f.op.shown.size(), 1u) << row.id;
+        ASSERT_EQ(f.op.Messages().size(), 1u) << row.id;
         if (row.remove) {
-            EXPECT_EQ(f.op.shown[0].text, "Удалить датчик из базы?");
-            EXPECT_EQ(f.op.shown[0].buttons, MessageButtons::YesNo);
-            EXPECT_EQ(f.op.shown[0].icon, MessageIcon::Question);
+            EXPECT_EQ(f.op.Messages()[0].text, "Удалить датчик из базы?");
+            EXPECT_EQ(f.op.Messages()[0].buttons, MessageButtons::YesNo);
+            EXPECT_EQ(f.op.Messages()[0].icon, MessageIcon::Question);
         } else {
-            EXPECT_EQ(f.op.shown[0].text, "Вы не можете удалить датчик!");
-            EXPECT_EQ(f.op.shown[0].icon, MessageIcon::Information);
+            EXPECT_EQ(f.op.Messages()[0].text, "Вы не можете удалить датчик!");
+            EXPECT_EQ(f.op.Messages()[0].icon, MessageIcon::Information);
         }
         EXPECT_EQ(f.database.Count(), f.shipped) << row.id;
     }
@@ -168,7 +168,7 @@ TEST(SensorEditor, ProtectionThroughTheButtons) {
 // Yes to the question removing the wrong record or leaving the selection on nothing.
 TEST(SensorEditor, DeleteMovesTheSelectionToTheNextEntry) {
     EditorFixture f;
-    f.op.answer = Answer::Yes;
+    f.op.SetDefault(Answer::Yes);
     ui::SensorEditorDialog dialog(f.database, false, f.op);
     QListWidget* list = Child<QListWidget>(dialog, "sensors");
     ASSERT_TRUE(Select(dialog, "TA 1"));
@@ -195,15 +195,15 @@ TEST(SensorEditor, DeleteMovesTheSelectionToTheNextEntry) {
 // program would refuse to start.
 TEST(SensorEditor, LastSensorIsNotDeleted) {
     EditorFixture f;
-    f.op.answer = Answer::Yes;
+    f.op.SetDefault(Answer::Yes);
     while (f.database.Count() > 1)
         f.database.RemoveAt(0);
     ui::SensorEditorDialog dialog(f.database, true, f.op);
     Child<QListWidget>(dialog, "sensors")->setCurrentRow(0);
     Click(dialog, "delete");
     EXPECT_EQ(f.database.Count(), 1u);
-    ASSERT_EQ(f.op.shown.size(), 1u);
-    EXPECT_EQ(f.op.shown[0].stringId, ids::kCannotDeleteSensor);
+    ASSERT_EQ(f.op.Messages().size(), 1u);
+    EXPECT_EQ(f.op.Messages()[0].stringId, ids::kCannotDeleteSensor);
 }
 
 // A new sensor stored as "T T 1" or "T T", or with its suffix lost; the saved entry not
@@ -219,7 +219,7 @@ TEST(SensorEditor, NewSensorIdStored) {
         ui::SensorEditorDialog dialog(f.database, false, f.op);
         FillByHand(dialog, row.type, row.idText);
         Click(dialog, "save");
-        EXPECT_TRUE(f.op.shown.empty()) << row.stored;
+        EXPECT_TRUE(f.op.Messages().empty()) << row.stored;
         EXPECT_FALSE(dialog.IsEditing()) << row.stored;
         ASSERT_EQ(f.database.Count(), f.shipped + 1) << row.stored;
         const SensorRecord& saved = f.database.At(f.shipped);
@@ -268,14 +268,14 @@ TEST(SensorEditor, RefusedSaves) {
         Choose(dialog, "maxOutput", QString::fromUtf8(row.maxOutput));
         Click(dialog, "save");
         if (!row.message) {
-            EXPECT_TRUE(f.op.shown.empty()) << row.name;
+            EXPECT_TRUE(f.op.Messages().empty()) << row.name;
             EXPECT_EQ(f.database.Count(), f.shipped + 1) << row.name;
             EXPECT_EQ(f.database.At(f.shipped).maxOutput, 0.0) << row.name;
             continue;
         }
-        ASSERT_EQ(f.op.shown.size(), 1u) << row.name;
-        EXPECT_EQ(f.op.shown[0].text, row.message) << row.name;
-        EXPECT_EQ(f.op.shown[0].icon, MessageIcon::Stop) << row.name;
+        ASSERT_EQ(f.op.Messages().size(), 1u) << row.name;
+        EXPECT_EQ(f.op.Messages()[0].text, row.message) << row.name;
+        EXPECT_EQ(f.op.Messages()[0].icon, MessageIcon::Stop) << row.name;
         EXPECT_EQ(f.database.Count(), f.shipped) << row.name;
         EXPECT_TRUE(dialog.IsEditing()) << row.name;
         for (const char* field : {"type", "units", "maxOutput"})
@@ -327,7 +327,7 @@ TEST(SensorEditor, TemplateFillWhicheverOrder) {
         EXPECT_TRUE(Child<QLineEdit>(dialog, "id")->isEnabled());
         SetText(dialog, "id", "2");
         Click(dialog, "save");
-        EXPECT_TRUE(f.op.shown.empty());
+        EXPECT_TRUE(f.op.Messages().empty());
         const SensorRecord* saved = Find(f.database, "T 2");
         ASSERT_NE(saved, nullptr);
         EXPECT_EQ(std::memcmp(saved, &sample, kSensorFirstBlock), 0);
@@ -359,7 +359,7 @@ TEST(SensorEditor, ChangedSensorKeepsItsCharacteristics) {
     EXPECT_EQ(Child<QLineEdit>(dialog, "id")->text(), QStringLiteral("1"));
     SetText(dialog, "id", "5");
     Click(dialog, "save");
-    EXPECT_TRUE(f.op.shown.empty());
+    EXPECT_TRUE(f.op.Messages().empty());
     ASSERT_EQ(f.database.Count(), f.shipped + 1);
     const SensorRecord& saved = f.database.At(f.shipped);
     EXPECT_EQ(TextOf(saved.id), "T 5");
@@ -416,7 +416,7 @@ TEST(SensorEditor, TextsThatTheProgramPutsAreKeptWhole) {
         EXPECT_EQ(Child<QComboBox>(dialog, "type")->currentText(), QString::fromUtf8(row.type));
         EditCoefficient(dialog, 2, "3");
         Click(dialog, "save");
-        EXPECT_TRUE(f.op.shown.empty());
+        EXPECT_TRUE(f.op.Messages().empty());
         ASSERT_FALSE(dialog.IsEditing());
         const SensorRecord& saved = f.database.At(f.shipped);
         EXPECT_EQ(ui::FromCp1251(std::string(TextOf(saved.id))), QString::fromUtf8(row.id));
@@ -435,7 +435,7 @@ TEST(SensorEditor, TextsThatTheProgramPutsAreKeptWhole) {
               QStringLiteral("Soil moisture, 30cm deep"));
     SetText(dialog, "id", "7");
     Click(dialog, "save");
-    EXPECT_TRUE(f.op.shown.empty());
+    EXPECT_TRUE(f.op.Messages().empty());
     ASSERT_EQ(f.database.Count(), f.shipped + 2);
     EXPECT_EQ(TextOf(f.database.At(f.shipped + 1).id), "Soil moisture, 30cm deep 7");
     EXPECT_EQ(TextOf(f.database.At(f.shipped + 1).type), "Soil moisture, 30cm deep");
@@ -540,7 +540,7 @@ TEST(SensorEditor, EnterAndEscapeSwallowed) {
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_TRUE(dialog.IsEditing());
     EXPECT_EQ(f.database.Count(), f.shipped);
-    EXPECT_TRUE(f.op.shown.empty());
+    EXPECT_TRUE(f.op.Messages().empty());
     Click(dialog, "save");
     Click(dialog, "close");
     EXPECT_EQ(dialog.result(), QDialog::Accepted);

@@ -11,33 +11,6 @@ namespace vg28::test {
 
 // ---------------------------------------------------------------------------------------------
 
-Answer ScriptedOperator::Show(const OperatorMessage& message) {
-    m_messages.push_back(message);
-    if (message.buttons == MessageButtons::Ok) return vg28::Answer::Ok;
-    auto queue = m_answers.find(message.stringId);
-    if (queue != m_answers.end() && !queue->second.empty()) {
-        const vg28::Answer answer = queue->second.front();
-        queue->second.pop_front();
-        return answer;
-    }
-    return m_default;
-}
-
-int ScriptedOperator::Count(int stringId) const {
-    return static_cast<int>(
-        std::count_if(m_messages.begin(), m_messages.end(),
-                      [stringId](const OperatorMessage& m) { return m.stringId == stringId; }));
-}
-
-std::vector<int> ScriptedOperator::Ids() const {
-    std::vector<int> ids;
-    for (const OperatorMessage& m : m_messages)
-        ids.push_back(m.stringId);
-    return ids;
-}
-
-// ---------------------------------------------------------------------------------------------
-
 void RecordingShell::SetStatusText(const std::string& text) {
     status = text;
     calls.push_back("status:" + text);
@@ -163,6 +136,7 @@ sim::SimNetworkConfig SessionHarness::OneInstrument(int mode, int records, int p
 
 SessionHarness::SessionHarness(HarnessOptions options)
     : profile(folder.File("vg28-terminal.ini")), devices(std::move(options.devices)) {
+    op.SetDefault(Answer::No);
     sensors.Load(std::string(VG28_PROGRAM_DIR) + "/sensors.dat");
     doc = std::make_unique<CProjectDoc>(folder.Path(), profile, sensors);
     network = std::make_shared<sim::SimNetwork>(options.network, clock);

@@ -1,19 +1,17 @@
 #pragma once
 // The session run end to end against vg28sim: a fake clock, the simulated instrument network
 // reached through SimulatedLine (one far end for the whole test, so the instrument keeps its
-// state across reconnections), a scripted Operator that answers by message ID and records every
-// message, and a recording Shell whose synchronization is scripted through the document.
+// state across reconnections), an Operator that answers by message ID (No unless scripted) and
+// records every message, and a recording Shell whose synchronization is scripted through the
+// document.
 
-#include <deque>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "SimNetwork.h"
-#include "base/Operator.h"
 #include "base/Profile.h"
 #include "graph/ViewerLauncher.h"
 #include "platform/FakeClock.h"
@@ -24,28 +22,10 @@
 #include "session/NetDevice.h"
 #include "session/Session.h"
 #include "session/Shell.h"
+#include "support/RecordingOperator.h"
 #include "support/TempFolder.h"
 
 namespace vg28::test {
-
-// Answers questions from per-ID queues (then the default), records every message.
-class ScriptedOperator final : public Operator {
-public:
-    Answer Show(const OperatorMessage& message) override;
-
-    void AnswerWith(int stringId, vg28::Answer answer) { m_answers[stringId].push_back(answer); }
-    void SetDefault(vg28::Answer answer) { m_default = answer; }
-    int Count(int stringId) const;
-    bool Shown(int stringId) const { return Count(stringId) > 0; }
-    const std::vector<OperatorMessage>& Messages() const { return m_messages; }
-    std::vector<int> Ids() const;
-    void Clear() { m_messages.clear(); }
-
-private:
-    std::map<int, std::deque<vg28::Answer>> m_answers;
-    vg28::Answer m_default = vg28::Answer::No;
-    std::vector<OperatorMessage> m_messages;
-};
 
 // Records every call of the session; dialogs answer from scripts.
 class RecordingShell final : public Shell {
@@ -180,7 +160,7 @@ public:
     SensorDatabase sensors;
     std::vector<NetDevice> devices;
     std::unique_ptr<CProjectDoc> doc;
-    ScriptedOperator op;
+    RecordingOperator op;  // questions answered No unless scripted
     RecordingShell shell;
     FakeEm50Clock em50;
     RecordingProcesses processes;

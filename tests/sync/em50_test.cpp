@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "project/ProjectFixture.h"
 #include "sync/Em50Protocol.h"
 #include "sync/SyncDialogDriver.h"
 #include "sync/SyncRig.h"
