@@ -8,15 +8,11 @@
 #include <vector>
 
 #include "export/TestProject.h"
-#include "platform/TextCodec.h"
 #include "project/TableColumns.h"
+#include "support/Ansi.h"
 
 namespace vg28::test {
 namespace {
-
-std::string Ansi(const std::string& utf8) {
-    return TextCodec::Utf8ToCp1251(utf8);
-}
 
 // Air temperature on S1, humidity on S2; three records, the second at the humidity sensor's
 // upper range end, the third with a negative temperature.

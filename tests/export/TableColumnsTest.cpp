@@ -6,14 +6,10 @@
 #include <vector>
 
 #include "export/TestProject.h"
-#include "platform/TextCodec.h"
+#include "support/Ansi.h"
 
 namespace vg28::test {
 namespace {
-
-std::string Ansi(const std::string& utf8) {
-    return TextCodec::Utf8ToCp1251(utf8);
-}
 
 // A project with a thermometer on S1, an unknown sensor on S2, the soil probe on S12-S15 and
 // thermometers on S48 and S49 (channels 15-46 are "Plug and Play" from the reset).

@@ -9,14 +9,10 @@
 #include <vector>
 
 #include "export/TestProject.h"
-#include "platform/TextCodec.h"
+#include "support/Ansi.h"
 
 namespace vg28::test {
 namespace {
-
-std::string Ansi(const std::string& utf8) {
-    return TextCodec::Utf8ToCp1251(utf8);
-}
 
 std::string Streamed(const GraphScript& script, std::size_t batch = 4096) {
     std::string text;

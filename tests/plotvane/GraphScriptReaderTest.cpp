@@ -10,7 +10,7 @@
 
 #include "export/TestProject.h"
 #include "graph/GraphScript.h"
-#include "platform/TextCodec.h"
+#include "support/Ansi.h"
 #include "support/TempFolder.h"
 
 namespace vg28::test {
@@ -20,10 +20,6 @@ using plotvane::GraphScriptReader;
 using plotvane::PlotScript;
 using plotvane::ReadError;
 using plotvane::ReadResult;
-
-std::string Ansi(const std::string& utf8) {
-    return TextCodec::Utf8ToCp1251(utf8);
-}
 
 std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
