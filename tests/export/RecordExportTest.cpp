@@ -1,8 +1,6 @@
 #include "project/RecordExport.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <string>
 #include <vector>
@@ -10,6 +8,7 @@
 #include "export/TestProject.h"
 #include "project/TableColumns.h"
 #include "support/Ansi.h"
+#include "support/FileSizeLimit.h"
 
 namespace vg28::test {
 namespace {
@@ -129,15 +128,11 @@ TEST(RecordExportTest, FailuresKeepTheOldFile) {
     EXPECT_EQ(ExportRecords(project.doc, columns, project.folder.File("missing/x.csv"), 1), 1);
 
     project.folder.WriteFile("old.csv", "old export\r\n");
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto previous = signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    FileSizeLimit limit;
+    ASSERT_TRUE(limit.Saved());
+    ASSERT_TRUE(limit.Lower(4096));
     const int code = ExportRecords(project.doc, columns, project.folder.File("old.csv"), 1);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, previous);
+    limit.Restore();
     EXPECT_EQ(code, 3);
     EXPECT_EQ(project.folder.ReadFile("old.csv"), "old export\r\n");
     EXPECT_EQ(project.folder.Files(), std::vector<std::string>{"old.csv"});

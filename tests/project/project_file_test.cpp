@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -11,6 +9,7 @@
 
 #include "platform/FixedText.h"
 #include "project/ProjectFixture.h"
+#include "support/FileSizeLimit.h"
 
 namespace vg28::test {
 namespace {
@@ -175,15 +174,11 @@ TEST(ProjectFile, FailedSaveKeepsTheOldFile) {
     doc.records = SomeRecords(100);
     doc.setup.period = 1234;
 
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 20000;  // the settings file fits, the project does not
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    FileSizeLimit limit;
+    ASSERT_TRUE(limit.Saved());
+    ASSERT_TRUE(limit.Lower(20000));  // the settings file fits, the project does not
     const int code = doc.SaveProject();
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previousHandler);
+    limit.Restore();
 
     EXPECT_EQ(code, kFileWriteError);
     EXPECT_EQ(fixture.folder.ReadFile("p.phj"), old);
