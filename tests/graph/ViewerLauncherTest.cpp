@@ -10,9 +10,9 @@
 #include <thread>
 #include <vector>
 
-#include "export/TestProject.h"
 #include "platform/ProcessStart.h"
 #include "support/RecordingOperator.h"
+#include "support/TestProject.h"
 
 namespace vg28::test {
 namespace {
@@ -102,7 +102,7 @@ TEST(ViewerLauncherTest, StartsTheViewerByTheProfileRules) {
         RecordingStart start;
         start.succeed = c.startSucceeds;
         RecordingOperator op;
-        ViewerLauncher launcher(project.doc, project.profile, start, op);
+        ViewerLauncher launcher(*project.doc, project.profile, start, op);
         launcher.LaunchViewer(c.manual);
 
         const std::string scriptPath = project.folder.File("demo-ag.xml");

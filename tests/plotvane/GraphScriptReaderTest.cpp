@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "export/TestProject.h"
 #include "graph/GraphScript.h"
 #include "support/Ansi.h"
 #include "support/TempFolder.h"
+#include "support/TestProject.h"
 
 namespace vg28::test {
 namespace {
@@ -49,12 +49,12 @@ void TwoAxesProject(TestProject& project) {
                            {2, i == 7 ? 150.0 : 55.0 + (i % 9)},
                            {5, 1.25 * i}});
     }
-    project.doc.setup.period = 1800;
+    project.doc->setup.period = 1800;
 }
 
 std::string WrittenScript(TestProject& project, int type) {
-    EXPECT_EQ(WriteGraphScript(project.doc, type), kFileOk);
-    return ReadAll(GraphScript::ScriptPathFor(project.doc.PathName()));
+    EXPECT_EQ(WriteGraphScript(*project.doc, type), kFileOk);
+    return ReadAll(GraphScript::ScriptPathFor(project.doc->PathName()));
 }
 
 double Number(const char* text) {
@@ -148,7 +148,7 @@ TEST(GraphScriptReaderTest, ReadsWhatTheWriterWrites) {
         ExpectSameAsTree(text, result.script);
         // The file itself reads the same as its text.
         const ReadResult file = GraphScriptReader(c.separator)
-                                    .ReadFile(GraphScript::ScriptPathFor(project.doc.PathName()));
+                                    .ReadFile(GraphScript::ScriptPathFor(project.doc->PathName()));
         ASSERT_TRUE(file.Ok());
         EXPECT_EQ(file.script.PointCount(), result.script.PointCount());
     }

@@ -8,14 +8,15 @@
 #include "base/StringTable.h"
 #include "platform/FixedText.h"
 #include "platform/Locale.h"
-#include "project/ProjectFixture.h"
+#include "project/ProjectBuilders.h"
 #include "project/ProjectLibrary.h"
 #include "support/RecordingOperator.h"
+#include "support/TestProject.h"
 
 namespace vg28::test {
 namespace {
 
-struct LibraryFixture : DocFixture {
+struct LibraryFixture : TestProject {
     LibraryFixture() : library(*doc, op) {
         saved = Locale::Current();
         Locale::SetCurrent(Locale('.', "%Y-%m-%d", "%H:%M:%S"));
