@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "link/SimulatedLine.h"
 #include "platform/FixedText.h"
 #include "project/ProjectLibrary.h"
 
@@ -135,11 +134,8 @@ sim::SimNetworkConfig SessionHarness::OneInstrument(int mode, int records, int p
 }
 
 SessionHarness::SessionHarness(HarnessOptions options)
-    : profile(folder.File("vg28-terminal.ini")), devices(std::move(options.devices)) {
+    : SimWiring(options.network), devices(std::move(options.devices)) {
     op.SetDefault(Answer::No);
-    sensors.Load(std::string(VG28_PROGRAM_DIR) + "/sensors.dat");
-    doc = std::make_unique<CProjectDoc>(folder.Path(), profile, sensors);
-    network = std::make_shared<sim::SimNetwork>(options.network, clock);
     shell.onSynchronization = [this] { return Synchronize(); };
     SessionServices services{*doc, sensors, profile, op, shell, clock, devices};
     if (options.em50) services.em50 = &em50;
@@ -152,7 +148,7 @@ SessionHarness::SessionHarness(HarnessOptions options)
     session->SetLineFactory([this](const std::string& name) -> std::unique_ptr<SerialLine> {
         if (failLineFactory) return nullptr;
         ++linesMade;
-        return std::make_unique<SimulatedLine>(clock, network, name);
+        return NewLine(name);
     });
     if (options.openStart) {
         session->OnCreate();

@@ -43,18 +43,22 @@ TestProject::TestProject(const std::string& name, char decimal) : TestProject(na
 TestProject::TestProject(const std::vector<TestSensor>& savedSensors)
     : TestProject("", '.', savedSensors) {}
 
-TestProject::TestProject(const std::string& name, char decimal,
+TestProject::TestProject(LocaleAsItIs) : TestProject("", std::nullopt, {}) {}
+
+TestProject::TestProject(const std::string& name, std::optional<char> decimal,
                          const std::vector<TestSensor>& saved)
     : profile(folder.File("vg28-terminal.ini")),
       sensors(MakeSensorDatabase(folder, saved)),
-      doc(std::make_unique<CProjectDoc>(folder.Path(), profile, sensors)),
-      m_savedLocale(Locale::Current()) {
-    Locale::SetCurrent(Locale(decimal, "%d.%m.%Y", "%H:%M:%S"));
+      doc(std::make_unique<CProjectDoc>(folder.Path(), profile, sensors)) {
+    if (decimal) {
+        m_savedLocale = Locale::Current();
+        Locale::SetCurrent(Locale(*decimal, "%d.%m.%Y", "%H:%M:%S"));
+    }
     if (!name.empty()) doc->SetPathName(doc->ProjectFilePath(name));
 }
 
 TestProject::~TestProject() {
-    Locale::SetCurrent(m_savedLocale);
+    if (m_savedLocale) Locale::SetCurrent(*m_savedLocale);
 }
 
 void TestProject::LoadSensors(const std::string& path) {

@@ -2,10 +2,11 @@
 // A project made in a test: a temporary program folder with its own settings file, a sensor
 // database (saved in the folder and loaded back, loaded from a file, or built in memory), a
 // document over that folder, and helpers to assign sensors and add records. The user's Locale
-// is fixed while it lives.
+// is fixed while it lives (unless a rig built on it leaves it as it is).
 
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -65,10 +66,16 @@ public:
     SensorDatabase sensors;
     std::unique_ptr<CProjectDoc> doc;
 
-private:
-    TestProject(const std::string& name, char decimal, const std::vector<TestSensor>& saved);
+protected:
+    // For the rigs, which never set the Locale: the one the test has stays.
+    struct LocaleAsItIs {};
+    explicit TestProject(LocaleAsItIs);
 
-    Locale m_savedLocale;
+private:
+    TestProject(const std::string& name, std::optional<char> decimal,
+                const std::vector<TestSensor>& saved);
+
+    std::optional<Locale> m_savedLocale;  // only when this fixed the Locale
 };
 
 }  // namespace vg28::test

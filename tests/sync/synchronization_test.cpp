@@ -236,7 +236,7 @@ TEST(Synchronization, TimeBudgetFailsTheRun) {
     SyncRig rig;
     rig.CreatePcProject("Demo");
     rig.profile.WriteInt("Debug", "Log", 1);
-    SetDebugLogSource(rig.folder.File("vg28.ini"), rig.folder.File("vg28.log"), &rig.clock);
+    SetDebugLogSource(rig.profile.Path(), rig.folder.File("vg28.log"), &rig.clock);
     sim::FaultRates lost;
     lost.perMille[static_cast<int>(sim::FaultKind::Lost)] = 1000;
     rig.network->Faults().SetRates(lost);
