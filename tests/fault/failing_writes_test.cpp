@@ -46,7 +46,7 @@ void ForEveryFailure(const std::function<std::unique_ptr<WriteCase>()>& make) {
         FileFaults counter;
         ASSERT_TRUE(clean->Write());
         operations = counter.Count();
-        clean->Check(true);
+        ASSERT_NO_FATAL_FAILURE(clean->Check(true));
     }
     ASSERT_GT(operations, 2);
     for (const bool forGood : {false, true}) {
@@ -60,7 +60,7 @@ void ForEveryFailure(const std::function<std::unique_ptr<WriteCase>()>& make) {
                 ok = c->Write();
                 EXPECT_GE(faults.Failures(), 1);
             }
-            c->Check(ok);
+            ASSERT_NO_FATAL_FAILURE(c->Check(ok));
             ExpectNoTemporaryFiles(c->Folder());
         }
     }
@@ -348,37 +348,37 @@ public:
 // Guards against a failing disk destroying the project file or its template, leaving half a
 // file or a temporary file behind, or a failure reported as success.
 TEST(FailingWrites, ProjectSave) {
-    ForEveryFailure([] { return std::make_unique<ProjectSave>(); });
+    ASSERT_NO_FATAL_FAILURE(ForEveryFailure([] { return std::make_unique<ProjectSave>(); }));
 }
 
 // Guards against a new project left half-written, or a failure the operator is not told of.
 TEST(FailingWrites, NewProject) {
-    ForEveryFailure([] { return std::make_unique<NewProject>(); });
+    ASSERT_NO_FATAL_FAILURE(ForEveryFailure([] { return std::make_unique<NewProject>(); }));
 }
 
 // Guards against a failed record append corrupting the file or losing the record for good.
 TEST(FailingWrites, RecordAppend) {
-    ForEveryFailure([] { return std::make_unique<RecordAppend>(); });
+    ASSERT_NO_FATAL_FAILURE(ForEveryFailure([] { return std::make_unique<RecordAppend>(); }));
 }
 
 // Guards against a failed save destroying the sensor database that the program needs to start.
 TEST(FailingWrites, SensorDatabase) {
-    ForEveryFailure([] { return std::make_unique<SensorsSave>(); });
+    ASSERT_NO_FATAL_FAILURE(ForEveryFailure([] { return std::make_unique<SensorsSave>(); }));
 }
 
 // Guards against a failed settings write losing the other settings.
 TEST(FailingWrites, SettingsFile) {
-    ForEveryFailure([] { return std::make_unique<SettingsWrite>(); });
+    ASSERT_NO_FATAL_FAILURE(ForEveryFailure([] { return std::make_unique<SettingsWrite>(); }));
 }
 
 // Guards against a failed export leaving a half file in place of the old one.
 TEST(FailingWrites, Export) {
-    ForEveryFailure([] { return std::make_unique<ExportWrite>(); });
+    ASSERT_NO_FATAL_FAILURE(ForEveryFailure([] { return std::make_unique<ExportWrite>(); }));
 }
 
 // Guards against a failed graph script leaving the viewer a half document.
 TEST(FailingWrites, GraphScript) {
-    ForEveryFailure([] { return std::make_unique<GraphWrite>(); });
+    ASSERT_NO_FATAL_FAILURE(ForEveryFailure([] { return std::make_unique<GraphWrite>(); }));
 }
 
 }  // namespace

@@ -145,7 +145,7 @@ TEST(GraphScriptReaderTest, ReadsWhatTheWriterWrites) {
         const ReadResult result = GraphScriptReader(c.separator).ReadText(text);
         ASSERT_TRUE(result.Ok()) << result.detail;
         ASSERT_EQ(result.script.axes.size(), 3u);
-        ExpectSameAsTree(text, result.script);
+        ASSERT_NO_FATAL_FAILURE(ExpectSameAsTree(text, result.script));
         // The file itself reads the same as its text.
         const ReadResult file = GraphScriptReader(c.separator)
                                     .ReadFile(GraphScript::ScriptPathFor(project.doc->PathName()));
@@ -157,7 +157,7 @@ TEST(GraphScriptReaderTest, ReadsWhatTheWriterWrites) {
         const std::string text = ReadAll(std::string(VG28_TEST_DATA_DIR) + "/graph/" + golden);
         const ReadResult result = GraphScriptReader(',').ReadText(text);
         ASSERT_TRUE(result.Ok()) << result.detail;
-        ExpectSameAsTree(text, result.script);
+        ASSERT_NO_FATAL_FAILURE(ExpectSameAsTree(text, result.script));
     }
 }
 

@@ -98,7 +98,9 @@ TEST(ConnectionSettings, OkStoresThePortCancelKeepsIt) {
             EXPECT_EQ(combo->findText(QStringLiteral("/dev/vg28-missing-port")), -1);
             combo->setCurrentIndex(combo->findText(QStringLiteral("simulator")));
         });
-        ASSERT_TRUE(t.Frame().RunCommand(cmd::kConnectionSettings));
+        bool ran = false;
+        ASSERT_NO_FATAL_FAILURE(ran = t.Frame().RunCommand(cmd::kConnectionSettings));
+        ASSERT_TRUE(ran);
         EXPECT_EQ(UnansweredModals(), 0);
         const std::string expected = ok ? "simulator" : "/dev/vg28-missing-port";
         EXPECT_EQ(t.Frame().GetSession().PortName(), expected);
@@ -163,7 +165,7 @@ TEST(DeviceList, ChoosingRowsAndTheDirectConnection) {
         if (row.row >= 0) dialog.List()->setCurrentItem(dialog.List()->topLevelItem(row.row));
         QTest::keyClick(dialog.List(), Qt::Key_Escape);
         EXPECT_TRUE(dialog.isVisible()) << "Escape closed the dialog";
-        dialog.findChild<QPushButton*>(QStringLiteral("choose"))->click();
+        Child<QPushButton>(dialog, QStringLiteral("choose"))->click();
         EXPECT_EQ(dialog.isVisible(), !row.accepted) << row.row;
         EXPECT_EQ(dialog.result() == QDialog::Accepted, row.accepted) << row.row;
         ASSERT_EQ(op.Messages().size(), row.asked ? 1u : 0u) << row.row;
@@ -191,7 +193,7 @@ TEST(DeviceList, DoubleClickChoosesCancelCancels) {
     EXPECT_EQ(chosen.Choice().name, "station");
     ui::DeviceListDialog cancelled(devices, "station", op);
     cancelled.show();
-    cancelled.findChild<QPushButton*>(QStringLiteral("cancel"))->click();
+    Child<QPushButton>(cancelled, QStringLiteral("cancel"))->click();
     EXPECT_FALSE(cancelled.isVisible());
     EXPECT_EQ(cancelled.result(), QDialog::Rejected);
 }
@@ -224,7 +226,7 @@ TEST(DeviceList, ChoiceThroughTheMainWindow) {
         RunningTerminal t(WriteNetwork);
         ASSERT_TRUE(t.Started());
         CProjectDoc& doc = *t.App().Core().Doc();
-        MakeProject(doc, "Greenhouse", {{0, "TA 1"}});
+        ASSERT_NO_FATAL_FAILURE(MakeProject(doc, "Greenhouse", {{0, "TA 1"}}));
         CurrentState& state = doc.m_rCurState;
         CopyText(state.address, "greenhouse 1");
         state.radioAddress = 12;
@@ -248,7 +250,9 @@ TEST(DeviceList, ChoiceThroughTheMainWindow) {
             // No keeps the device list open: it is cancelled then.
             if (!std::string(row.answer).compare("no")) AnswerModal(QStringLiteral("cancel"));
         }
-        ASSERT_TRUE(t.Frame().RunCommand(cmd::kSelectDevice));
+        bool ran = false;
+        ASSERT_NO_FATAL_FAILURE(ran = t.Frame().RunCommand(cmd::kSelectDevice));
+        ASSERT_TRUE(ran);
         EXPECT_EQ(UnansweredModals(), 0) << row.row;
         EXPECT_TRUE(busy);
         EXPECT_EQ(TextOf(state.address), row.address) << row.row;
@@ -270,11 +274,13 @@ TEST(About, ShowsModelAndVersionWhileBusy) {
     AnswerModal(QStringLiteral("ok"), [&](QWidget* dialog) {
         busy = t.Frame().GetSession().IsBusy();
         EXPECT_EQ(dialog->windowTitle(), QStringLiteral("О программе"));
-        product = dialog->findChild<QLabel*>(QStringLiteral("aboutProduct"))->text();
-        version = dialog->findChild<QLabel*>(QStringLiteral("aboutVersion"))->text();
-        EXPECT_FALSE(dialog->findChild<QLabel*>(QStringLiteral("aboutIcon"))->pixmap().isNull());
+        product = Child<QLabel>(*dialog, QStringLiteral("aboutProduct"))->text();
+        version = Child<QLabel>(*dialog, QStringLiteral("aboutVersion"))->text();
+        EXPECT_FALSE(Child<QLabel>(*dialog, QStringLiteral("aboutIcon"))->pixmap().isNull());
     });
-    ASSERT_TRUE(t.Frame().RunCommand(cmd::kAbout));
+    bool ran = false;
+    ASSERT_NO_FATAL_FAILURE(ran = t.Frame().RunCommand(cmd::kAbout));
+    ASSERT_TRUE(ran);
     EXPECT_EQ(UnansweredModals(), 0);
     EXPECT_TRUE(busy);
     EXPECT_FALSE(t.Frame().GetSession().IsBusy());

@@ -17,6 +17,7 @@
 #include "platform/TextCodec.h"
 #include "sensors/SensorDatabase.h"
 #include "support/RecordingOperator.h"
+#include "support/TestProject.h"
 #include "ui/ProjectDescriptionDialog.h"
 #include "ui/ProjectListDialog.h"
 #include "ui/StartDialog.h"
@@ -25,7 +26,9 @@ namespace vg28::test {
 namespace {
 
 struct DescriptionFixture {
-    DescriptionFixture() { sensors.Load(std::string(VG28_PROGRAM_DIR) + "/sensors.dat"); }
+    DescriptionFixture() {
+        EXPECT_TRUE(sensors.Load(ShippedSensorDatabase())) << ShippedSensorDatabase();
+    }
     ProjectDescription Make(std::initializer_list<std::pair<int, const char*>> ids) {
         ProjectDescription d;
         d.name = "Demo";
@@ -178,10 +181,10 @@ TEST(ProjectList, OrderAndClose) {
     RunningTerminal t;
     ASSERT_TRUE(t.Started());
     CProjectDoc& doc = *t.App().Core().Doc();
-    MakeProject(doc, "beta", {{0, "TA 1"}});
-    MakeProject(doc, "old", {{0, "TA 1"}}, {"2020-01-01 10:00:00;S1;1"});
-    MakeProject(doc, "Alpha", {{0, "TA 1"}});
-    MakeProject(doc, "new", {{0, "TA 1"}}, {"2026-01-01 10:00:00;S1;1"});
+    ASSERT_NO_FATAL_FAILURE(MakeProject(doc, "beta", {{0, "TA 1"}}));
+    ASSERT_NO_FATAL_FAILURE(MakeProject(doc, "old", {{0, "TA 1"}}, {"2020-01-01 10:00:00;S1;1"}));
+    ASSERT_NO_FATAL_FAILURE(MakeProject(doc, "Alpha", {{0, "TA 1"}}));
+    ASSERT_NO_FATAL_FAILURE(MakeProject(doc, "new", {{0, "TA 1"}}, {"2026-01-01 10:00:00;S1;1"}));
     doc.AppendLastRecord();
     RecordingOperator op;
     ui::ProjectListDialog dialog(doc, op, Clock::System(), false);
@@ -211,11 +214,11 @@ TEST(ProjectList, NewProjectNamesAreChecked) {
             ASSERT_NE(edit, nullptr);
             EXPECT_EQ(edit->text().size(), 13);  // YYYYMMDD_hhmm
             edit->setText(QString::fromUtf8(bad));
-            w->findChild<QAbstractButton*>(QStringLiteral("ok"))->click();
+            Child<QAbstractButton>(*w, QStringLiteral("ok"))->click();
             refused += w->isVisible() ? 1 : 0;
-            w->findChild<QAbstractButton*>(QStringLiteral("cancel"))->click();
+            Child<QAbstractButton>(*w, QStringLiteral("cancel"))->click();
         });
-        list.NewProject();
+        ASSERT_NO_FATAL_FAILURE(list.NewProject());
     }
     EXPECT_EQ(refused, 5);
     ASSERT_EQ(op.Messages().size(), 5u);
@@ -224,10 +227,10 @@ TEST(ProjectList, NewProjectNamesAreChecked) {
     for (const std::string& file : t.Folder().Folder().Files())
         EXPECT_EQ(file.find(".phj"), std::string::npos) << file;
     AnswerModal(QString(), [](QWidget* w) {
-        w->findChild<QLineEdit*>(QStringLiteral("projectName"))->setText(QStringLiteral("Good"));
-        w->findChild<QAbstractButton*>(QStringLiteral("ok"))->click();
+        Child<QLineEdit>(*w, QStringLiteral("projectName"))->setText(QStringLiteral("Good"));
+        Child<QAbstractButton>(*w, QStringLiteral("ok"))->click();
     });
-    list.NewProject();
+    ASSERT_NO_FATAL_FAILURE(list.NewProject());
     EXPECT_TRUE(list.NewlyCreated());
     EXPECT_EQ(doc.ProjectName(), "Good");
 }
@@ -243,13 +246,12 @@ TEST(ProjectList, NewProjectNamesMustFitCp1251) {
     int refused = 0;
     for (const char* bad : {"名前", "Поле \xF0\x9F\x8C\xB1"}) {
         AnswerModal(QString(), [&, bad](QWidget* w) {
-            w->findChild<QLineEdit*>(QStringLiteral("projectName"))
-                ->setText(QString::fromUtf8(bad));
-            w->findChild<QAbstractButton*>(QStringLiteral("ok"))->click();
+            Child<QLineEdit>(*w, QStringLiteral("projectName"))->setText(QString::fromUtf8(bad));
+            Child<QAbstractButton>(*w, QStringLiteral("ok"))->click();
             refused += w->isVisible() ? 1 : 0;
-            w->findChild<QAbstractButton*>(QStringLiteral("cancel"))->click();
+            Child<QAbstractButton>(*w, QStringLiteral("cancel"))->click();
         });
-        list.NewProject();
+        ASSERT_NO_FATAL_FAILURE(list.NewProject());
     }
     EXPECT_EQ(refused, 2);
     ASSERT_EQ(op.Messages().size(), 2u);
@@ -263,12 +265,12 @@ TEST(ProjectList, NewProjectNamesMustFitCp1251) {
 
     const QString sixteen = QStringLiteral("Теплица_на_даче1");
     AnswerModal(QString(), [&sixteen](QWidget* w) {
-        auto* edit = w->findChild<QLineEdit*>(QStringLiteral("projectName"));
+        auto* edit = Child<QLineEdit>(*w, QStringLiteral("projectName"));
         edit->setText(sixteen);
         EXPECT_EQ(edit->text(), sixteen);
-        w->findChild<QAbstractButton*>(QStringLiteral("ok"))->click();
+        Child<QAbstractButton>(*w, QStringLiteral("ok"))->click();
     });
-    list.NewProject();
+    ASSERT_NO_FATAL_FAILURE(list.NewProject());
     EXPECT_TRUE(list.NewlyCreated());
     EXPECT_EQ(doc.ProjectName(), "Теплица_на_даче1");
     EXPECT_TRUE(t.Folder().Folder().Exists("Теплица_на_даче1.phj"));
@@ -281,10 +283,10 @@ TEST(ProjectList, WindowsFilesAndCyrillicNames) {
     RunningTerminal t;
     ASSERT_TRUE(t.Started());
     CProjectDoc& doc = *t.App().Core().Doc();
-    MakeProject(doc, "Теплица", {{0, "TA 1"}});
-    MakeProject(doc, "поле", {{0, "TA 1"}});
-    MakeProject(doc, "Win", {{0, "TA 1"}}, {"2020-01-01 10:00:00;S1;1"});
-    MakeProject(doc, "Alpha", {{0, "TA 1"}});
+    ASSERT_NO_FATAL_FAILURE(MakeProject(doc, "Теплица", {{0, "TA 1"}}));
+    ASSERT_NO_FATAL_FAILURE(MakeProject(doc, "поле", {{0, "TA 1"}}));
+    ASSERT_NO_FATAL_FAILURE(MakeProject(doc, "Win", {{0, "TA 1"}}, {"2020-01-01 10:00:00;S1;1"}));
+    ASSERT_NO_FATAL_FAILURE(MakeProject(doc, "Alpha", {{0, "TA 1"}}));
     doc.ResetProject();
     std::filesystem::rename(t.Folder().Folder().File("Win.phj"),
                             t.Folder().Folder().File("Win.PHJ"));
@@ -308,10 +310,10 @@ TEST(ProjectList, WindowsFilesAndCyrillicNames) {
 TEST(StartWindow, PresetAndChoice) {
     ui::StartDialog dialog(1);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Арболюкс VG-28"));
-    EXPECT_TRUE(dialog.findChild<QRadioButton*>(QStringLiteral("actionOpen"))->isChecked());
-    EXPECT_FALSE(dialog.findChild<QCheckBox*>(QStringLiteral("dontShowAgain"))->isChecked());
-    dialog.findChild<QRadioButton*>(QStringLiteral("actionConnect"))->setChecked(true);
-    dialog.findChild<QCheckBox*>(QStringLiteral("dontShowAgain"))->setChecked(true);
+    EXPECT_TRUE(Child<QRadioButton>(dialog, QStringLiteral("actionOpen"))->isChecked());
+    EXPECT_FALSE(Child<QCheckBox>(dialog, QStringLiteral("dontShowAgain"))->isChecked());
+    Child<QRadioButton>(dialog, QStringLiteral("actionConnect"))->setChecked(true);
+    Child<QCheckBox>(dialog, QStringLiteral("dontShowAgain"))->setChecked(true);
     const StartChoice choice = dialog.Choice();
     EXPECT_EQ(choice.action, 2);
     EXPECT_TRUE(choice.dontShowAgain);

@@ -10,6 +10,7 @@
 #include "UiTestSupport.h"
 #include "sensors/SensorDatabase.h"
 #include "support/RecordingOperator.h"
+#include "support/TestProject.h"
 #include "ui/ColumnChoiceDialog.h"
 #include "ui/GraphTypeDialog.h"
 #include "ui/NewProjectDialog.h"
@@ -32,19 +33,20 @@ TEST(Shots, DISABLED_WindowsAndDialogs) {
     RunningTerminal t;
     ASSERT_TRUE(t.Started());
     CProjectDoc& doc = *t.App().Core().Doc();
-    MakeProject(doc, "Теплица",
-                {{0, "TA 1"},
-                 {1, "RH 1"},
-                 {2, "PAR 1"},
-                 {8, "KWS/R PAR"},
-                 {9, "KWS/AT"},
-                 {10, "KWS/RH"},
-                 {15, "CV/VPD"},
-                 {16, "CV/DP"}},
-                {"2026-12-07 10:00:00;S1;21.5;S2;60;S3;300;S9;410;S10;22.4;S11;61.5;S16;0.9;"
-                 "S17;14.2;F:KWS;1;F:KWS-SHT;1;F:KWS-FAN;1",
-                 "2026-12-07 10:10:00;S1;22.5;S2;58;S3;320;S9;420;S10;22.9;S11;60.5;S16;1.0;"
-                 "S17;14.0;F:KWS;1;F:KWS-SHT;1;F:KWS-FAN;1;F:BL;1"});
+    ASSERT_NO_FATAL_FAILURE(
+        MakeProject(doc, "Теплица",
+                    {{0, "TA 1"},
+                     {1, "RH 1"},
+                     {2, "PAR 1"},
+                     {8, "KWS/R PAR"},
+                     {9, "KWS/AT"},
+                     {10, "KWS/RH"},
+                     {15, "CV/VPD"},
+                     {16, "CV/DP"}},
+                    {"2026-12-07 10:00:00;S1;21.5;S2;60;S3;300;S9;410;S10;22.4;S11;61.5;S16;0.9;"
+                     "S17;14.2;F:KWS;1;F:KWS-SHT;1;F:KWS-FAN;1",
+                     "2026-12-07 10:10:00;S1;22.5;S2;58;S3;320;S9;420;S10;22.9;S11;60.5;S16;1.0;"
+                     "S17;14.0;F:KWS;1;F:KWS-SHT;1;F:KWS-FAN;1;F:BL;1"}));
     t.Frame().GetSession().UpdateTitle();
     doc.m_rCurState.connected = true;
     doc.m_rCurState.deviceMode = 2;
@@ -91,7 +93,7 @@ TEST(Shots, DISABLED_WindowsAndDialogs) {
     ui::ProjectListDialog list(doc, op, Clock::System(), false);
     Save(list, "dialog-project-list");
     SensorDatabase sensors;
-    sensors.Load(std::string(VG28_PROGRAM_DIR) + "/sensors.dat");
+    ASSERT_TRUE(sensors.Load(ShippedSensorDatabase())) << ShippedSensorDatabase();
     ProjectDescription description;
     description.name = "Теплица";
     description.period = 600;

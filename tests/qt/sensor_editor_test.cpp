@@ -22,6 +22,7 @@
 #include "platform/Locale.h"
 #include "sensors/SensorDatabase.h"
 #include "support/RecordingOperator.h"
+#include "support/TestProject.h"
 #include "ui/CoefficientDialog.h"
 #include "ui/QtOperator.h"
 #include "ui/SensorEditorDialog.h"
@@ -35,7 +36,7 @@ struct EditorFixture {
     EditorFixture() {
         Locale::SetCurrent(Locale(',', "%d.%m.%Y", "%H:%M:%S"));
         op.SetDefault(Answer::No);
-        database.Load(std::string(VG28_PROGRAM_DIR) + "/sensors.dat");
+        EXPECT_TRUE(database.Load(ShippedSensorDatabase())) << ShippedSensorDatabase();
         shipped = database.Count();
     }
     ~EditorFixture() {
@@ -46,13 +47,6 @@ struct EditorFixture {
     std::size_t shipped = 0;
     RecordingOperator op;
 };
-
-template <class T>
-T* Child(QWidget& parent, const char* name) {
-    T* child = parent.findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(child, nullptr) << name;
-    return child;
-}
 
 void Click(QWidget& dialog, const char* name) {
     Child<QPushButton>(dialog, name)->click();
@@ -98,10 +92,10 @@ void EditCoefficient(QWidget& dialog, int row, const char* text, const char* but
     QTreeWidget* rows = Child<QTreeWidget>(dialog, "coefficients");
     rows->setCurrentItem(rows->topLevelItem(row));
     AnswerModal(QString::fromLatin1(button), [text](QWidget* modal) {
-        modal->findChild<QLineEdit*>(QStringLiteral("coefficientValue"))
+        Child<QLineEdit>(*modal, QStringLiteral("coefficientValue"))
             ->setText(QString::fromUtf8(text));
     });
-    Click(dialog, "editCoefficient");
+    ASSERT_NO_FATAL_FAILURE(Click(dialog, "editCoefficient"));
 }
 
 // A new sensor typed by hand: every field filled with a valid value.
@@ -112,8 +106,8 @@ void FillByHand(QWidget& dialog, const char* type, const char* id) {
     SetComboText(dialog, "units", "C");
     SetText(dialog, "minimum", "0");
     SetText(dialog, "maximum", "10");
-    Choose(dialog, "maxOutput", QStringLiteral("2.5"));
-    EditCoefficient(dialog, 1, "4");
+    ASSERT_NO_FATAL_FAILURE(Choose(dialog, "maxOutput", QStringLiteral("2.5")));
+    ASSERT_NO_FATAL_FAILURE(EditCoefficient(dialog, 1, "4"));
 }
 
 const SensorRecord* Find(const SensorDatabase& database, const char* id) {
@@ -217,7 +211,7 @@ TEST(SensorEditor, NewSensorIdStored) {
     for (const auto& row : rows) {
         EditorFixture f;
         ui::SensorEditorDialog dialog(f.database, false, f.op);
-        FillByHand(dialog, row.type, row.idText);
+        ASSERT_NO_FATAL_FAILURE(FillByHand(dialog, row.type, row.idText));
         Click(dialog, "save");
         EXPECT_TRUE(f.op.Messages().empty()) << row.stored;
         EXPECT_FALSE(dialog.IsEditing()) << row.stored;
@@ -261,11 +255,11 @@ TEST(SensorEditor, RefusedSaves) {
     for (const auto& row : rows) {
         EditorFixture f;
         ui::SensorEditorDialog dialog(f.database, row.openAll, f.op);
-        FillByHand(dialog, row.type, row.idText);
+        ASSERT_NO_FATAL_FAILURE(FillByHand(dialog, row.type, row.idText));
         SetComboText(dialog, "units", row.units);
         SetText(dialog, "minimum", row.minimum);
         SetText(dialog, "maximum", row.maximum);
-        Choose(dialog, "maxOutput", QString::fromUtf8(row.maxOutput));
+        ASSERT_NO_FATAL_FAILURE(Choose(dialog, "maxOutput", QString::fromUtf8(row.maxOutput)));
         Click(dialog, "save");
         if (!row.message) {
             EXPECT_TRUE(f.op.Messages().empty()) << row.name;
@@ -313,7 +307,7 @@ TEST(SensorEditor, TemplateFillWhicheverOrder) {
         f.database.ReplaceAll(records);
         ui::SensorEditorDialog dialog(f.database, false, f.op);
         Click(dialog, "new");
-        Choose(dialog, "type", QStringLiteral("T"));
+        ASSERT_NO_FATAL_FAILURE(Choose(dialog, "type", QStringLiteral("T")));
         const SensorRecord& work = dialog.WorkingRecord();
         EXPECT_EQ(std::memcmp(&work, &sample, kSensorFirstBlock), 0);
         EXPECT_EQ(Child<QLineEdit>(dialog, "id")->text(), QStringLiteral("#"));
@@ -414,7 +408,7 @@ TEST(SensorEditor, TextsThatTheProgramPutsAreKeptWhole) {
         ASSERT_TRUE(dialog.IsEditing());
         EXPECT_EQ(Child<QLineEdit>(dialog, "id")->text(), QString::fromUtf8(row.shownId));
         EXPECT_EQ(Child<QComboBox>(dialog, "type")->currentText(), QString::fromUtf8(row.type));
-        EditCoefficient(dialog, 2, "3");
+        ASSERT_NO_FATAL_FAILURE(EditCoefficient(dialog, 2, "3"));
         Click(dialog, "save");
         EXPECT_TRUE(f.op.Messages().empty());
         ASSERT_FALSE(dialog.IsEditing());
@@ -430,7 +424,7 @@ TEST(SensorEditor, TextsThatTheProgramPutsAreKeptWhole) {
     f.database.Append(sample);
     ui::SensorEditorDialog dialog(f.database, true, f.op);
     Click(dialog, "new");
-    Choose(dialog, "type", QStringLiteral("Soil moisture, 30cm deep"));
+    ASSERT_NO_FATAL_FAILURE(Choose(dialog, "type", QStringLiteral("Soil moisture, 30cm deep")));
     EXPECT_EQ(Child<QComboBox>(dialog, "type")->currentText(),
               QStringLiteral("Soil moisture, 30cm deep"));
     SetText(dialog, "id", "7");
@@ -500,16 +494,16 @@ TEST(SensorEditor, CloseBoxMidEditKeepsEarlierSaves) {
     // Then save one new sensor, begin another and close the window.
     AnswerModal(QString(), [](QWidget* editor) {
         Click(*editor, "new");
-        Choose(*editor, "type", QStringLiteral("TA"));
+        ASSERT_NO_FATAL_FAILURE(Choose(*editor, "type", QStringLiteral("TA")));
         SetText(*editor, "id", "9");
         Click(*editor, "save");
         Click(*editor, "new");
-        Choose(*editor, "type", QStringLiteral("RH"));
+        ASSERT_NO_FATAL_FAILURE(Choose(*editor, "type", QStringLiteral("RH")));
         SetText(*editor, "id", "7");
         EXPECT_FALSE(Child<QPushButton>(*editor, "close")->isEnabled());
         editor->close();
     });
-    ui::RunSensorEditorDialog(nullptr, f.database, false, op);
+    ASSERT_NO_FATAL_FAILURE(ui::RunSensorEditorDialog(nullptr, f.database, false, op));
     EXPECT_EQ(UnansweredModals(), 0);
     EXPECT_EQ(Find(f.database, "TA 2"), nullptr);
     EXPECT_NE(Find(f.database, "TA 9"), nullptr);
@@ -530,7 +524,7 @@ TEST(SensorEditor, EnterAndEscapeSwallowed) {
     QTest::keyClick(Child<QPushButton>(dialog, "new"), Qt::Key_Enter);
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), 0);
-    FillByHand(dialog, "T", "1");
+    ASSERT_NO_FATAL_FAILURE(FillByHand(dialog, "T", "1"));
     QLineEdit* id = Child<QLineEdit>(dialog, "id");
     id->setFocus();
     for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
@@ -562,19 +556,19 @@ TEST(SensorEditor, CoefficientDialog) {
     rows->setCurrentItem(rows->topLevelItem(2));
     const QString rowText = rows->topLevelItem(2)->text(1);
     AnswerModal(QStringLiteral("ok"), [&](QWidget* modal) {
-        shownName = modal->findChild<QLabel*>(QStringLiteral("coefficientName"))->text();
-        auto* edit = modal->findChild<QLineEdit*>(QStringLiteral("coefficientValue"));
+        shownName = Child<QLabel>(*modal, QStringLiteral("coefficientName"))->text();
+        auto* edit = Child<QLineEdit>(*modal, QStringLiteral("coefficientValue"));
         shownValue = edit->text();
         edit->setText(QStringLiteral("-1,25e+001"));
     });
-    Click(dialog, "editCoefficient");
+    ASSERT_NO_FATAL_FAILURE(Click(dialog, "editCoefficient"));
     EXPECT_EQ(shownName, QStringLiteral("C2"));
     EXPECT_EQ(shownValue, rowText);
     EXPECT_EQ(dialog.WorkingRecord().coefficients[2], -12.5);
     EXPECT_EQ(rows->topLevelItem(2)->text(1), QStringLiteral("-1,25000e+001"));
     EXPECT_EQ(rows->currentItem(), rows->topLevelItem(2));
     EXPECT_TRUE(rows->currentItem()->isSelected());
-    EditCoefficient(dialog, 3, "7", "cancel");
+    ASSERT_NO_FATAL_FAILURE(EditCoefficient(dialog, 3, "7", "cancel"));
     EXPECT_EQ(dialog.WorkingRecord().coefficients[3], f.database.FindById("LW 1")->coefficients[3]);
     EXPECT_EQ(f.database.FindById("LW 1")->coefficients[2], before);  // not saved yet
     Click(dialog, "save");
@@ -601,7 +595,7 @@ TEST(SensorEditor, FormatAndUnits) {
     SetComboText(dialog, "type", "T");
     SetText(dialog, "minimum", "1,25");
     SetText(dialog, "maximum", "7");
-    Choose(dialog, "format", QStringLiteral("#.###"));
+    ASSERT_NO_FATAL_FAILURE(Choose(dialog, "format", QStringLiteral("#.###")));
     EXPECT_EQ(Child<QLineEdit>(dialog, "minimum")->text(), QStringLiteral("1,250"));
     EXPECT_EQ(Child<QLineEdit>(dialog, "maximum")->text(), QStringLiteral("7,000"));
     EXPECT_EQ(dialog.WorkingRecord().precision, 3);
@@ -627,7 +621,7 @@ TEST(SensorEditorShots, DISABLED_Pictures) {
     RunningTerminal::Pump(100);
     dialog.grab().save(folder.filePath(QStringLiteral("sensor-editor-browsing.png")));
     Click(dialog, "new");
-    Choose(dialog, "type", QStringLiteral("QJ-DM"));
+    ASSERT_NO_FATAL_FAILURE(Choose(dialog, "type", QStringLiteral("QJ-DM")));
     SetText(dialog, "id", "3");
     QTreeWidget* rows = Child<QTreeWidget>(dialog, "coefficients");
     rows->setCurrentItem(rows->topLevelItem(1));
