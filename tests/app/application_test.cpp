@@ -12,29 +12,20 @@
 #include <vector>
 
 #include "app/Application.h"
-#include "base/Operator.h"
 #include "platform/FakeClock.h"
 #include "platform/FixedText.h"
 #include "project/CProjectDoc.h"
+#include "support/RecordingOperator.h"
 #include "support/TempFolder.h"
 
 namespace vg28 {
 namespace {
 
-class RecordingOperator final : public Operator {
-public:
-    Answer Show(const OperatorMessage& message) override {
-        shown.push_back(message);
-        return Answer::Ok;
-    }
-    std::vector<OperatorMessage> shown;
-};
-
 struct AppFixture {
     test::TempFolder program;
     test::TempFolder locks;
     FakeClock clock;
-    RecordingOperator op;
+    test::RecordingOperator op;
 
     AppFixture() {
         std::filesystem::copy_file(std::string(VG28_PROGRAM_DIR) + "/sensors.dat",
@@ -68,7 +59,7 @@ TEST(Application, FilesBesideTheProgramNamedAfterIt) {
         EXPECT_EQ(&app.Doc()->GetProfile(), &app.GetProfile());
         EXPECT_EQ(app.Doc()->ProjectFilePath("p"), f.program.File("p.phj"));
         EXPECT_GT(app.Sensors().Count(), 0u);
-        EXPECT_TRUE(f.op.shown.empty());
+        EXPECT_TRUE(f.op.Messages().empty());
     }
 }
 
@@ -111,8 +102,8 @@ TEST(Application, InstalledCopyUsesTheUsersDataFolder) {
         std::filesystem::resize_file(folder + "sensors.dat", 10);
         Application again(f.op, f.clock);
         EXPECT_FALSE(again.InitInstance(program, f.locks.Path(), user));
-        ASSERT_EQ(f.op.shown.size(), 1u);
-        EXPECT_EQ(f.op.shown[0].stringId, 10051);
+        ASSERT_EQ(f.op.Messages().size(), 1u);
+        EXPECT_EQ(f.op.Messages()[0].stringId, 10051);
         EXPECT_TRUE(std::filesystem::is_empty(f.program.File("usr/bin")));
     }
 }
@@ -127,7 +118,7 @@ TEST(Application, SingleInstance) {
     Application second(f.op, f.clock);
     EXPECT_FALSE(second.InitInstance(f.program.File("vg28-terminal"), f.locks.Path()));
     EXPECT_EQ(second.Doc(), nullptr);
-    EXPECT_TRUE(f.op.shown.empty());  // silently
+    EXPECT_TRUE(f.op.Messages().empty());  // silently
     first.ExitInstance();
     EXPECT_EQ(first.Doc(), nullptr);
     Application third(f.op, f.clock);
@@ -153,12 +144,12 @@ TEST(Application, SensorDatabaseMissingOrDamaged) {
         if (c.present) f.program.WriteFile("sensors.dat", c.bytes);
         Application app(f.op, f.clock);
         EXPECT_FALSE(app.InitInstance(f.program.File("vg28-terminal"), f.locks.Path()));
-        ASSERT_EQ(f.op.shown.size(), 1u);
-        EXPECT_EQ(f.op.shown[0].stringId, 10051);
-        EXPECT_EQ(f.op.shown[0].text,
+        ASSERT_EQ(f.op.Messages().size(), 1u);
+        EXPECT_EQ(f.op.Messages()[0].stringId, 10051);
+        EXPECT_EQ(f.op.Messages()[0].text,
                   "База датчиков отсутствует или повреждена!\nПожалуйста, переустановите "
                   "программу.");
-        EXPECT_EQ(f.op.shown[0].icon, MessageIcon::Error);
+        EXPECT_EQ(f.op.Messages()[0].icon, MessageIcon::Error);
         EXPECT_EQ(app.Doc(), nullptr);
         EXPECT_EQ(app.Sensors().Count(), 0u);
         Application next(f.op, f.clock);
@@ -211,11 +202,11 @@ TEST(Application, FifoInPlaceOfAFileIsRefusedAtOnce) {
         if (!unaided) continue;  // anything more would block in the same way
         EXPECT_EQ(started, c.starts);
         if (!c.starts) {
-            ASSERT_EQ(f.op.shown.size(), 1u);
-            EXPECT_EQ(f.op.shown[0].stringId, 10051);
+            ASSERT_EQ(f.op.Messages().size(), 1u);
+            EXPECT_EQ(f.op.Messages()[0].stringId, 10051);
             continue;
         }
-        EXPECT_TRUE(f.op.shown.empty());
+        EXPECT_TRUE(f.op.Messages().empty());
         EXPECT_TRUE(app.Devices().empty());
         EXPECT_EQ(app.GetProfile().GetInt("Debug", "Log", 7), 7);
         EXPECT_GT(app.Sensors().Count(), 0u);

@@ -1,22 +1,18 @@
 #include "project/RecordExport.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <string>
 #include <vector>
 
-#include "export/TestProject.h"
-#include "platform/TextCodec.h"
 #include "project/TableColumns.h"
+#include "support/Ansi.h"
+#include "support/FileSizeLimit.h"
+#include "support/GoldenFile.h"
+#include "support/TestProject.h"
 
 namespace vg28::test {
 namespace {
-
-std::string Ansi(const std::string& utf8) {
-    return TextCodec::Utf8ToCp1251(utf8);
-}
 
 // Air temperature on S1, humidity on S2; three records, the second at the humidity sensor's
 // upper range end, the third with a negative temperature.
@@ -47,9 +43,9 @@ void ProbeProject(TestProject& project) {
     project.SetChannel(13, "KWS/SMTE/PEC");
     project.SetChannel(14, "KWS/SMTE/ST");
     project.SetChannel(17, "Em50/XX");
-    project.doc.setup.em50 = 1;
-    for (std::size_t r = 0; r < project.doc.records.size(); ++r) {
-        MeasurementRecord& record = project.doc.records[r];
+    project.doc->setup.em50 = 1;
+    for (std::size_t r = 0; r < project.doc->records.size(); ++r) {
+        MeasurementRecord& record = project.doc->records[r];
         record.values[11] = {r == 1 ? 0.0 : 31.5, 1, 0};  // low substrate: probe values invalid
         record.values[12] = {123.456, 3, 0};              // a 7-character field
         record.values[13] = {5.0, 2, 0};
@@ -57,17 +53,17 @@ void ProbeProject(TestProject& project) {
         record.values[17] = {7.5, 1, 0};
         record.values[36] = {r == 2 ? 0.0 : 1.0, 0, 0};  // Em50 channels invalid in the last
     }
-    project.doc.records[2].status[kFlagBatteryLow] = 1;
-    project.doc.records[1].status[kFlagKwsFan] = 1;
-    project.doc.records[0].powerOn = 1;
+    project.doc->records[2].status[kFlagBatteryLow] = 1;
+    project.doc->records[1].status[kFlagKwsFan] = 1;
+    project.doc->records[0].powerOn = 1;
 }
 
 std::string Export(TestProject& project, const std::string& name, int mode, int markLimits,
                    std::uint64_t custom = TableColumns::kAllColumns) {
     TableColumns columns;
-    columns.Build(project.doc, mode, custom);
+    columns.Build(*project.doc, mode, custom);
     const std::string path = project.folder.File(name);
-    EXPECT_EQ(ExportRecords(project.doc, columns, path, markLimits), 0);
+    EXPECT_EQ(ExportRecords(*project.doc, columns, path, markLimits), 0);
     return project.folder.ReadFile(name);
 }
 
@@ -90,9 +86,9 @@ TEST(RecordExportTest, FixedWidthOfAllRecordsInDiagnosticsMode) {
 
 // Guards the header-only file of a project without records and the custom column choice.
 TEST(RecordExportTest, ProjectWithoutRecordsGivesTheHeaderOnly) {
-    TestProject project;
+    TestProject project("demo");
     AirProject(project);
-    project.doc.records.clear();
+    project.doc->records.clear();
     const std::uint64_t custom = std::uint64_t{1} << 0 | std::uint64_t{1} << 2;
     EXPECT_EQ(Export(project, "empty.csv", 2, 1, custom), Ansi("Время;Влажность (S2:RH 1), %\r\n"));
 }
@@ -124,24 +120,20 @@ TEST(RecordExportTest, LayoutByExtensionAndFieldPadding) {
 // Guards the failure codes: a file that cannot be created gives 1 and creates nothing; a write
 // error gives 3 and leaves the earlier export as it was, with no half file or temporary left.
 TEST(RecordExportTest, FailuresKeepTheOldFile) {
-    TestProject project;
+    TestProject project("demo");
     AirProject(project);
     for (int i = 0; i < 3000; ++i)
         project.AddRecord(2012, 1, 1, 0, 0, 0, {{0, i * 0.5}});
     TableColumns columns;
-    columns.Build(project.doc, 0, TableColumns::kAllColumns);
-    EXPECT_EQ(ExportRecords(project.doc, columns, project.folder.File("missing/x.csv"), 1), 1);
+    columns.Build(*project.doc, 0, TableColumns::kAllColumns);
+    EXPECT_EQ(ExportRecords(*project.doc, columns, project.folder.File("missing/x.csv"), 1), 1);
 
     project.folder.WriteFile("old.csv", "old export\r\n");
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto previous = signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const int code = ExportRecords(project.doc, columns, project.folder.File("old.csv"), 1);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, previous);
+    FileSizeLimit limit;
+    ASSERT_TRUE(limit.Saved());
+    ASSERT_TRUE(limit.Lower(4096));
+    const int code = ExportRecords(*project.doc, columns, project.folder.File("old.csv"), 1);
+    limit.Restore();
     EXPECT_EQ(code, 3);
     EXPECT_EQ(project.folder.ReadFile("old.csv"), "old export\r\n");
     EXPECT_EQ(project.folder.Files(), std::vector<std::string>{"old.csv"});

@@ -5,15 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "export/TestProject.h"
-#include "platform/TextCodec.h"
+#include "support/Ansi.h"
+#include "support/TestProject.h"
 
 namespace vg28::test {
 namespace {
-
-std::string Ansi(const std::string& utf8) {
-    return TextCodec::Utf8ToCp1251(utf8);
-}
 
 // A project with a thermometer on S1, an unknown sensor on S2, the soil probe on S12-S15 and
 // thermometers on S48 and S49 (channels 15-46 are "Plug and Play" from the reset).
@@ -69,10 +65,10 @@ TEST(TableColumnsTest, ShowsTheColumnsOfEachModeByTheChannelRules) {
     };
     for (const ColumnCase& c : cases) {
         SCOPED_TRACE(c.name);
-        TestProject project;
+        TestProject project("demo");
         FillChannels(project, c.withSubstrate);
         TableColumns columns;
-        columns.Build(project.doc, c.mode, c.custom);
+        columns.Build(*project.doc, c.mode, c.custom);
         EXPECT_EQ(columns.DataIndices(), c.dataIndices);
         EXPECT_EQ(columns.Titles().size(), c.dataIndices.size());
     }
@@ -81,10 +77,10 @@ TEST(TableColumnsTest, ShowsTheColumnsOfEachModeByTheChannelRules) {
 // Guards the titles: units in channel titles, the caption of a sensor missing from the
 // database, the Windows ANSI texts of the time and status titles.
 TEST(TableColumnsTest, TitlesCarryUnitsAndMissingSensorCaptions) {
-    TestProject project;
+    TestProject project("demo");
     FillChannels(project, true);
     TableColumns columns;
-    columns.Build(project.doc, 3, 0);
+    columns.Build(*project.doc, 3, 0);
     const std::vector<std::string> expected = {
         Ansi("Время"),
         Ansi("Температура (S1:T 1), °C"),
@@ -129,7 +125,7 @@ TEST(TableColumnsTest, CellTextsFollowStyleLocaleAndCurrentSensors) {
     record.values[11].value = 0.0;  // substrate low: the probe's values are invalid
     record.status[kFlagBatteryLow] = 1;
     TableColumns columns;
-    columns.Build(project.doc, 3, 0);
+    columns.Build(*project.doc, 3, 0);
 
     const CellStyle table{true, true};
     const CellStyle correct{true, false};
@@ -150,18 +146,18 @@ TEST(TableColumnsTest, CellTextsFollowStyleLocaleAndCurrentSensors) {
     };
     for (const CellCase& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(columns.CellText(project.doc, project.doc.records[0], c.dataIndex, c.style),
+        EXPECT_EQ(columns.CellText(*project.doc, project.doc->records[0], c.dataIndex, c.style),
                   c.expected);
     }
-    EXPECT_EQ(columns.CellText(project.doc, 0, 1, table), "1,25");
-    EXPECT_EQ(columns.CellText(project.doc, 1, 1, table), "") << "row beyond the records";
-    EXPECT_EQ(columns.CellText(project.doc, 0, 14, table), "") << "column beyond the columns";
+    EXPECT_EQ(columns.CellText(*project.doc, 0, 1, table), "1,25");
+    EXPECT_EQ(columns.CellText(*project.doc, 1, 1, table), "") << "row beyond the records";
+    EXPECT_EQ(columns.CellText(*project.doc, 0, 14, table), "") << "column beyond the columns";
 }
 
 // Guards the table's profile values: all columns when the custom block is missing, damaged or
 // of another size; the block's byte order; a mode out of range; widths per data index.
 TEST(TableColumnsTest, ProfileValuesReadBackAndFallBackToDefaults) {
-    TestProject project;
+    TestProject project("demo");
     Profile& profile = project.profile;
     EXPECT_EQ(TableColumns::ReadCustomSet(profile), TableColumns::kAllColumns);
     EXPECT_EQ(TableColumns::ReadMode(profile), 0);

@@ -6,14 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "export/TestProject.h"
 #include "graph/GraphScript.h"
 #include "platform/FileFaults.h"
 #include "platform/FixedText.h"
-#include "project/ProjectFixture.h"
+#include "project/ProjectBuilders.h"
 #include "project/ProjectLibrary.h"
 #include "project/RecordExport.h"
 #include "project/TableColumns.h"
+#include "support/RecordingOperator.h"
+#include "support/TestProject.h"
 
 namespace vg28::test {
 namespace {
@@ -45,7 +46,7 @@ void ForEveryFailure(const std::function<std::unique_ptr<WriteCase>()>& make) {
         FileFaults counter;
         ASSERT_TRUE(clean->Write());
         operations = counter.Count();
-        clean->Check(true);
+        ASSERT_NO_FATAL_FAILURE(clean->Check(true));
     }
     ASSERT_GT(operations, 2);
     for (const bool forGood : {false, true}) {
@@ -59,7 +60,7 @@ void ForEveryFailure(const std::function<std::unique_ptr<WriteCase>()>& make) {
                 ok = c->Write();
                 EXPECT_GE(faults.Failures(), 1);
             }
-            c->Check(ok);
+            ASSERT_NO_FATAL_FAILURE(c->Check(ok));
             ExpectNoTemporaryFiles(c->Folder());
         }
     }
@@ -98,7 +99,7 @@ public:
             EXPECT_TRUE(code == kFileCannotOpen || code == kFileWriteError) << code;
             EXPECT_EQ(fixture.folder.ReadFile("p.phj"), oldFile);
         }
-        DocFixture reader;
+        TestProject reader;
         reader.folder.WriteFile("p.phj", fixture.folder.ReadFile("p.phj"));
         ASSERT_EQ(reader.doc->LoadProject(reader.folder.File("p.phj")), kFileOk);
         const ProjectSetup& expected = ok ? doc.setup : oldSetup;
@@ -112,7 +113,7 @@ public:
     }
     const TempFolder& Folder() const override { return fixture.folder; }
 
-    DocFixture fixture;
+    TestProject fixture;
     CProjectDoc& doc = *fixture.doc;
     ProjectSetup oldSetup{};
     std::vector<MeasurementRecord> oldRecords;
@@ -130,27 +131,27 @@ public:
     void Check(bool ok) override {
         const std::string path = fixture.folder.File("p.phj");
         if (ok) {
-            EXPECT_TRUE(op.shown.empty());
+            EXPECT_TRUE(op.Messages().empty());
             EXPECT_EQ(fixture.folder.ReadFile("p.phj").size(), 5952u);
             EXPECT_TRUE(doc.HasProject());
             return;
         }
         EXPECT_FALSE(fixture.folder.Exists("p.phj"));
         EXPECT_FALSE(doc.HasProject());
-        ASSERT_EQ(op.shown.size(), 1u);
-        EXPECT_EQ(op.shown[0].icon, MessageIcon::Stop);
+        ASSERT_EQ(op.Messages().size(), 1u);
+        EXPECT_EQ(op.Messages()[0].icon, MessageIcon::Stop);
         if (code == kFileCannotOpen) {
-            EXPECT_EQ(op.shown[0].stringId, 10007);
-            EXPECT_EQ(op.shown[0].text, kOpenError + path);
+            EXPECT_EQ(op.Messages()[0].stringId, 10007);
+            EXPECT_EQ(op.Messages()[0].text, kOpenError + path);
         } else {
             EXPECT_EQ(code, kFileWriteError);
-            EXPECT_EQ(op.shown[0].stringId, 10009);
-            EXPECT_EQ(op.shown[0].text, kWriteError + path);
+            EXPECT_EQ(op.Messages()[0].stringId, 10009);
+            EXPECT_EQ(op.Messages()[0].text, kWriteError + path);
         }
     }
     const TempFolder& Folder() const override { return fixture.folder; }
 
-    DocFixture fixture;
+    TestProject fixture;
     CProjectDoc& doc = *fixture.doc;
     RecordingOperator op;
     int code = -1;
@@ -171,7 +172,7 @@ public:
         return doc.AppendLastRecord() == kFileOk;
     }
     std::vector<MeasurementRecord> Stored() {
-        DocFixture reader;
+        TestProject reader;
         reader.folder.WriteFile("p.phj", fixture.folder.ReadFile("p.phj"));
         EXPECT_EQ(reader.doc->LoadProject(reader.folder.File("p.phj")), kFileOk);
         return reader.doc->records;
@@ -189,7 +190,7 @@ public:
     }
     const TempFolder& Folder() const override { return fixture.folder; }
 
-    DocFixture fixture;
+    TestProject fixture;
     CProjectDoc& doc = *fixture.doc;
     std::vector<MeasurementRecord> oldRecords;
 };
@@ -198,9 +199,26 @@ public:
 class SensorsSave : public WriteCase {
 public:
     SensorsSave() {
-        database = MakeSensorDatabase(folder, {{"T 1", "T"}, {"KWS/AT", "KWS/AT"}});
+        database = MakeSensorDatabase(folder, {{.id = "T 1",
+                                                .description = "T 1",
+                                                .precision = 2,
+                                                .minimum = 0,
+                                                .maximum = 100,
+                                                .type = "T"},
+                                               {.id = "KWS/AT",
+                                                .description = "KWS/AT",
+                                                .precision = 2,
+                                                .minimum = 0,
+                                                .maximum = 100,
+                                                .type = "KWS/AT"}});
         oldFile = folder.ReadFile("sensors.dat");
-        database.Append(MakeSensor({"Em50/RH", "Em50/RH", 1, 0.0, 100.0, {0.0, 1.0}}));
+        database.Append(MakeSensor({.id = "Em50/RH",
+                                    .description = "Em50/RH",
+                                    .precision = 1,
+                                    .minimum = 0.0,
+                                    .maximum = 100.0,
+                                    .type = "Em50/RH",
+                                    .coefficients = {0.0, 1.0}}));
     }
     bool Write() override { return database.Save(folder.File("sensors.dat")); }
     void Check(bool ok) override {
@@ -267,15 +285,15 @@ class ExportWrite : public WriteCase {
 public:
     ExportWrite() {
         FillProject(project);
-        columns.Build(project.doc, 0, TableColumns::kAllColumns);
-        EXPECT_EQ(ExportRecords(project.doc, columns, project.folder.File("expected.csv"), 1), 0);
+        columns.Build(*project.doc, 0, TableColumns::kAllColumns);
+        EXPECT_EQ(ExportRecords(*project.doc, columns, project.folder.File("expected.csv"), 1), 0);
         expected = project.folder.ReadFile("expected.csv");
-        EXPECT_EQ(ExportRecords(project.doc, columns, path, 0), 0);
+        EXPECT_EQ(ExportRecords(*project.doc, columns, path, 0), 0);
         oldFile = project.folder.ReadFile("out.csv");
         EXPECT_NE(oldFile, expected);
     }
     bool Write() override {
-        code = ExportRecords(project.doc, columns, path, 1);
+        code = ExportRecords(*project.doc, columns, path, 1);
         return code == kFileOk;
     }
     void Check(bool ok) override {
@@ -283,13 +301,14 @@ public:
         if (ok) return;
         // What the export's caller shows for the code.
         RecordingOperator op;
-        ProjectLibrary(project.doc, op).ShowFileError(code, path);
-        ASSERT_EQ(op.shown.size(), 1u);
-        EXPECT_EQ(op.shown[0].text, (code == kFileCannotOpen ? kOpenError : kWriteError) + path);
+        ProjectLibrary(*project.doc, op).ShowFileError(code, path);
+        ASSERT_EQ(op.Messages().size(), 1u);
+        EXPECT_EQ(op.Messages()[0].text,
+                  (code == kFileCannotOpen ? kOpenError : kWriteError) + path);
     }
     const TempFolder& Folder() const override { return project.folder; }
 
-    TestProject project;
+    TestProject project{"demo"};
     TableColumns columns;
     std::string path = project.folder.File("out.csv");
     std::string expected;
@@ -302,14 +321,14 @@ class GraphWrite : public WriteCase {
 public:
     GraphWrite() {
         FillProject(project);
-        EXPECT_EQ(WriteGraphScript(project.doc, 0), 0);
+        EXPECT_EQ(WriteGraphScript(*project.doc, 0), 0);
         oldFile = project.folder.ReadFile("demo-ag.xml");
-        project.doc.records[3].values[0].value = 42.25;
-        expected = GraphScript(project.doc, 0).PrintDocument();
+        project.doc->records[3].values[0].value = 42.25;
+        expected = GraphScript(*project.doc, 0).PrintDocument();
         EXPECT_NE(oldFile, expected);
     }
     bool Write() override {
-        code = WriteGraphScript(project.doc, 0);
+        code = WriteGraphScript(*project.doc, 0);
         return code == kFileOk;
     }
     void Check(bool ok) override {
@@ -320,7 +339,7 @@ public:
     }
     const TempFolder& Folder() const override { return project.folder; }
 
-    TestProject project;
+    TestProject project{"demo"};
     std::string expected;
     std::string oldFile;
     int code = -1;
@@ -329,37 +348,37 @@ public:
 // Guards against a failing disk destroying the project file or its template, leaving half a
 // file or a temporary file behind, or a failure reported as success.
 TEST(FailingWrites, ProjectSave) {
-    ForEveryFailure([] { return std::make_unique<ProjectSave>(); });
+    ASSERT_NO_FATAL_FAILURE(ForEveryFailure([] { return std::make_unique<ProjectSave>(); }));
 }
 
 // Guards against a new project left half-written, or a failure the operator is not told of.
 TEST(FailingWrites, NewProject) {
-    ForEveryFailure([] { return std::make_unique<NewProject>(); });
+    ASSERT_NO_FATAL_FAILURE(ForEveryFailure([] { return std::make_unique<NewProject>(); }));
 }
 
 // Guards against a failed record append corrupting the file or losing the record for good.
 TEST(FailingWrites, RecordAppend) {
-    ForEveryFailure([] { return std::make_unique<RecordAppend>(); });
+    ASSERT_NO_FATAL_FAILURE(ForEveryFailure([] { return std::make_unique<RecordAppend>(); }));
 }
 
 // Guards against a failed save destroying the sensor database that the program needs to start.
 TEST(FailingWrites, SensorDatabase) {
-    ForEveryFailure([] { return std::make_unique<SensorsSave>(); });
+    ASSERT_NO_FATAL_FAILURE(ForEveryFailure([] { return std::make_unique<SensorsSave>(); }));
 }
 
 // Guards against a failed settings write losing the other settings.
 TEST(FailingWrites, SettingsFile) {
-    ForEveryFailure([] { return std::make_unique<SettingsWrite>(); });
+    ASSERT_NO_FATAL_FAILURE(ForEveryFailure([] { return std::make_unique<SettingsWrite>(); }));
 }
 
 // Guards against a failed export leaving a half file in place of the old one.
 TEST(FailingWrites, Export) {
-    ForEveryFailure([] { return std::make_unique<ExportWrite>(); });
+    ASSERT_NO_FATAL_FAILURE(ForEveryFailure([] { return std::make_unique<ExportWrite>(); }));
 }
 
 // Guards against a failed graph script leaving the viewer a half document.
 TEST(FailingWrites, GraphScript) {
-    ForEveryFailure([] { return std::make_unique<GraphWrite>(); });
+    ASSERT_NO_FATAL_FAILURE(ForEveryFailure([] { return std::make_unique<GraphWrite>(); }));
 }
 
 }  // namespace

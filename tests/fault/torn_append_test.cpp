@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "project/ProjectFixture.h"
+#include "project/ProjectBuilders.h"
+#include "support/TestProject.h"
 
 namespace vg28::test {
 namespace {
@@ -14,7 +15,7 @@ namespace {
 // records, byte for byte, and the next append lands right behind them.
 TEST(TornWrites, EveryCutOfTheNextAppend) {
     for (const int existing : {0, 1, 3}) {
-        DocFixture fixture;
+        TestProject fixture;
         CProjectDoc& doc = *fixture.doc;
         const std::string path = fixture.folder.File("p.phj");
         std::vector<MeasurementRecord> records;

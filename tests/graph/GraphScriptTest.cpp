@@ -8,15 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "export/TestProject.h"
-#include "platform/TextCodec.h"
+#include "support/Ansi.h"
+#include "support/GoldenFile.h"
+#include "support/TestProject.h"
 
 namespace vg28::test {
 namespace {
-
-std::string Ansi(const std::string& utf8) {
-    return TextCodec::Utf8ToCp1251(utf8);
-}
 
 std::string Streamed(const GraphScript& script, std::size_t batch = 4096) {
     std::string text;
@@ -51,7 +48,7 @@ void AxesProject(TestProject& project) {
     project.AddRecord(2011, 1, 18, 15, 30, 0,
                       {{0, 21.5}, {1, 20.3}, {2, 55.0}, {3, 1.5}, {4, 812}});
     project.AddRecord(2011, 1, 18, 16, 0, 0, {{0, 22.0}, {1, 20.5}, {2, 57.5}, {3, 2.0}, {4, 905}});
-    project.doc.setup.period = 1800;
+    project.doc->setup.period = 1800;
 }
 
 // Guards the whole script layout: element and attribute order, the printer's one-blank indent,
@@ -60,7 +57,7 @@ void AxesProject(TestProject& project) {
 TEST(GraphScriptTest, AxesByUnitsGolden) {
     TestProject project("Теплица");
     AxesProject(project);
-    const GraphScript script(project.doc, 0);
+    const GraphScript script(*project.doc, 0);
     ExpectMatchesGolden(Streamed(script), "graph/axes_by_units.xml");
 }
 
@@ -73,10 +70,10 @@ TEST(GraphScriptTest, SmoothingGolden) {
     project.AddRecord(2011, 6, 1, 12, 0, 0, {{0, 10.0}});
     project.AddRecord(2011, 6, 1, 12, 1, 0, {{0, 20.0}});
     project.AddRecord(2011, 6, 1, 14, 1, 0, {{0, 30.0}});
-    project.doc.setup.period = 60;
-    ExpectMatchesGolden(Streamed(GraphScript(project.doc, 1)), "graph/smoothing.xml");
+    project.doc->setup.period = 60;
+    ExpectMatchesGolden(Streamed(GraphScript(*project.doc, 1)), "graph/smoothing.xml");
     // Type 0 leaves the values as they are.
-    const std::string plain = GraphScript(project.doc, 0).PrintDocument();
+    const std::string plain = GraphScript(*project.doc, 0).PrintDocument();
     EXPECT_NE(plain.find("v=\"20,00\""), std::string::npos);
 }
 
@@ -99,11 +96,11 @@ TEST(GraphScriptTest, SoilProbeGolden) {
     project.AddRecord(2011, 1, 18, 16, 0, 0, {{11, 0.0}, {12, 1.5}, {13, 4.0}, {14, 13.0}});
     project.AddRecord(2011, 1, 18, 16, 30, 0, {{11, 30.0}, {12, 1.5}, {13, 4.0}, {14, 13.5}})
         .status[kFlagKwsSmte] = 0;
-    ExpectMatchesGolden(Streamed(GraphScript(project.doc, 0)), "graph/soil_probe.xml");
+    ExpectMatchesGolden(Streamed(GraphScript(*project.doc, 0)), "graph/soil_probe.xml");
 
     project.SetChannel(11, "");
     std::vector<int> plotted;
-    const GraphScript withoutSubstrate(project.doc, 0);
+    const GraphScript withoutSubstrate(*project.doc, 0);
     for (const auto& sensor : withoutSubstrate.Sensors())
         plotted.push_back(sensor.channel);
     EXPECT_TRUE(plotted.empty()) << "12 and 14 need a sensor on 11";
@@ -138,7 +135,7 @@ TEST(GraphScriptTest, AxisRangesAndSteps) {
             project.AddRecord(2011, 1, 18, 15, minute++, 0, {{0, v}});
         if (c.values.empty()) project.AddRecord(1999, 1, 1, 0, 0, 0, {{0, 5.0}});
         TiXmlDocument document;
-        document.Parse(GraphScript(project.doc, 0).PrintDocument().c_str());
+        document.Parse(GraphScript(*project.doc, 0).PrintDocument().c_str());
         const TiXmlElement* axis = TiXmlHandle(&document)
                                        .FirstChild("Root")
                                        .FirstChild("report")
@@ -162,10 +159,10 @@ TEST(GraphScriptTest, ImplausibleRecordTimesGiveNoPoints) {
     project.AddRecord(1999, 5, 1, 11, 0, 0, {{0, 2.0}});
     project.AddRecord(2011, 13, 1, 11, 0, 0, {{0, 2.0}});
     project.AddRecord(2011, 1, 1, 24, 0, 0, {{0, 2.0}});
-    const std::string text = GraphScript(project.doc, 0).PrintDocument();
+    const std::string text = GraphScript(*project.doc, 0).PrintDocument();
     EXPECT_EQ(text.find("<d "), std::string::npos);
     EXPECT_NE(text.find("<sensor dwID=\"1\""), std::string::npos);
-    EXPECT_EQ(Streamed(GraphScript(project.doc, 0)), text);
+    EXPECT_EQ(Streamed(GraphScript(*project.doc, 0)), text);
 }
 
 // Guards the memory-saving printer: for many points, any batch size, channels without points
@@ -189,7 +186,7 @@ TEST(GraphScriptTest, StreamedScriptEqualsTheTinyXmlTree) {
         record.values[36].value = r % 3 == 0 ? 0.0 : 1.0;
     }
     for (const int type : {0, 1}) {
-        const GraphScript script(project.doc, type);
+        const GraphScript script(*project.doc, type);
         const std::string whole = script.PrintDocument();
         for (const std::size_t batch : {1, 7, 100, 4096}) {
             EXPECT_EQ(Streamed(script, batch), whole) << "type " << type << " batch " << batch;
@@ -224,22 +221,22 @@ TEST(GraphScriptTest, TextConversionRules) {
 // old script.
 TEST(GraphScriptTest, WriteGraphScriptCodesAndFile) {
     TestProject unnamed("");
-    EXPECT_EQ(WriteGraphScript(unnamed.doc, 0), 1);
+    EXPECT_EQ(WriteGraphScript(*unnamed.doc, 0), 1);
 
     TestProject project("demo");
     project.AddSensor({"AT 1", "Air", "C", 2, -40.0, 60.0});
     project.SetChannel(0, "AT 1");
-    EXPECT_EQ(WriteGraphScript(project.doc, 0), 4);
+    EXPECT_EQ(WriteGraphScript(*project.doc, 0), 4);
     EXPECT_FALSE(project.folder.Exists("demo-ag.xml"));
 
     project.AddRecord(2011, 1, 18, 15, 30, 0, {{0, 21.5}});
     project.folder.WriteFile("demo-ag.xml", "old script");
-    EXPECT_EQ(WriteGraphScript(project.doc, 1), 0);
-    EXPECT_EQ(project.folder.ReadFile("demo-ag.xml"), GraphScript(project.doc, 1).PrintDocument());
+    EXPECT_EQ(WriteGraphScript(*project.doc, 1), 0);
+    EXPECT_EQ(project.folder.ReadFile("demo-ag.xml"), GraphScript(*project.doc, 1).PrintDocument());
     EXPECT_EQ(project.folder.Files(), std::vector<std::string>{"demo-ag.xml"});
 
-    project.doc.SetPathName(project.folder.File("missing/demo.phj"));
-    EXPECT_EQ(WriteGraphScript(project.doc, 0), 3);
+    project.doc->SetPathName(project.folder.File("missing/demo.phj"));
+    EXPECT_EQ(WriteGraphScript(*project.doc, 0), 3);
 }
 
 }  // namespace

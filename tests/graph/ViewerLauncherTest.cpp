@@ -10,9 +10,9 @@
 #include <thread>
 #include <vector>
 
-#include "base/Operator.h"
-#include "export/TestProject.h"
 #include "platform/ProcessStart.h"
+#include "support/RecordingOperator.h"
+#include "support/TestProject.h"
 
 namespace vg28::test {
 namespace {
@@ -29,15 +29,6 @@ public:
     };
     std::vector<Call> starts;
     bool succeed = true;
-};
-
-class RecordingOperator : public Operator {
-public:
-    Answer Show(const OperatorMessage& message) override {
-        shown.push_back(message);
-        return Answer::Ok;
-    }
-    std::vector<OperatorMessage> shown;
 };
 
 struct LaunchCase {
@@ -111,7 +102,7 @@ TEST(ViewerLauncherTest, StartsTheViewerByTheProfileRules) {
         RecordingStart start;
         start.succeed = c.startSucceeds;
         RecordingOperator op;
-        ViewerLauncher launcher(project.doc, project.profile, start, op);
+        ViewerLauncher launcher(*project.doc, project.profile, start, op);
         launcher.LaunchViewer(c.manual);
 
         const std::string scriptPath = project.folder.File("demo-ag.xml");
@@ -129,11 +120,11 @@ TEST(ViewerLauncherTest, StartsTheViewerByTheProfileRules) {
             EXPECT_TRUE(start.starts.empty());
         }
         if (c.message) {
-            ASSERT_EQ(op.shown.size(), 1u);
-            EXPECT_EQ(op.shown[0].text, c.message);
-            EXPECT_EQ(op.shown[0].icon, MessageIcon::Stop);
+            ASSERT_EQ(op.Messages().size(), 1u);
+            EXPECT_EQ(op.Messages()[0].text, c.message);
+            EXPECT_EQ(op.Messages()[0].icon, MessageIcon::Stop);
         } else {
-            EXPECT_TRUE(op.shown.empty());
+            EXPECT_TRUE(op.Messages().empty());
         }
     }
 }

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "base/DebugLog.h"
-#include "export/TestProject.h"
 #include "graph/GraphScript.h"
 #include "platform/CLocaleScope.h"
 #include "platform/FixedText.h"
@@ -24,6 +23,7 @@
 #include "sensors/SensorFormat.h"
 #include "sim/SimRig.h"
 #include "support/CommaNumericLocale.h"
+#include "support/TestProject.h"
 #include "sync/Em50Protocol.h"
 
 namespace vg28::test {
@@ -41,16 +41,16 @@ void AirProject(TestProject& project) {
 std::string GraphScriptText(char userSeparator) {
     TestProject project("air", userSeparator);
     AirProject(project);
-    return GraphScript(project.doc, 0).PrintDocument();
+    return GraphScript(*project.doc, 0).PrintDocument();
 }
 
 std::string ExportText(char userSeparator) {
     TestProject project("air", userSeparator);
     AirProject(project);
     TableColumns columns;
-    columns.Build(project.doc, 0, TableColumns::kAllColumns);
+    columns.Build(*project.doc, 0, TableColumns::kAllColumns);
     const std::string path = project.folder.File("air.csv");
-    if (ExportRecords(project.doc, columns, path, 1) != 0) return "export failed";
+    if (ExportRecords(*project.doc, columns, path, 1) != 0) return "export failed";
     return project.folder.ReadFile("air.csv");
 }
 
@@ -97,8 +97,8 @@ std::string RecordLineAsTheTerminalReadIt() {
     TestProject project("air");
     AirProject(project);
     int added = 0;
-    if (!project.doc.AddRecordLine("2011-01-18 17:00:00;S1;21.55", added)) return "not parsed";
-    return DecimalText(project.doc.records.back().values[0].value, 3);
+    if (!project.doc->AddRecordLine("2011-01-18 17:00:00;S1;21.55", added)) return "not parsed";
+    return DecimalText(project.doc->records.back().values[0].value, 3);
 }
 
 std::string ClockRequest() {

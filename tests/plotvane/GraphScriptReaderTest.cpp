@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "export/TestProject.h"
 #include "graph/GraphScript.h"
-#include "platform/TextCodec.h"
+#include "support/Ansi.h"
 #include "support/TempFolder.h"
+#include "support/TestProject.h"
 
 namespace vg28::test {
 namespace {
@@ -20,10 +20,6 @@ using plotvane::GraphScriptReader;
 using plotvane::PlotScript;
 using plotvane::ReadError;
 using plotvane::ReadResult;
-
-std::string Ansi(const std::string& utf8) {
-    return TextCodec::Utf8ToCp1251(utf8);
-}
 
 std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -53,12 +49,12 @@ void TwoAxesProject(TestProject& project) {
                            {2, i == 7 ? 150.0 : 55.0 + (i % 9)},
                            {5, 1.25 * i}});
     }
-    project.doc.setup.period = 1800;
+    project.doc->setup.period = 1800;
 }
 
 std::string WrittenScript(TestProject& project, int type) {
-    EXPECT_EQ(WriteGraphScript(project.doc, type), kFileOk);
-    return ReadAll(GraphScript::ScriptPathFor(project.doc.PathName()));
+    EXPECT_EQ(WriteGraphScript(*project.doc, type), kFileOk);
+    return ReadAll(GraphScript::ScriptPathFor(project.doc->PathName()));
 }
 
 double Number(const char* text) {
@@ -149,10 +145,10 @@ TEST(GraphScriptReaderTest, ReadsWhatTheWriterWrites) {
         const ReadResult result = GraphScriptReader(c.separator).ReadText(text);
         ASSERT_TRUE(result.Ok()) << result.detail;
         ASSERT_EQ(result.script.axes.size(), 3u);
-        ExpectSameAsTree(text, result.script);
+        ASSERT_NO_FATAL_FAILURE(ExpectSameAsTree(text, result.script));
         // The file itself reads the same as its text.
         const ReadResult file = GraphScriptReader(c.separator)
-                                    .ReadFile(GraphScript::ScriptPathFor(project.doc.PathName()));
+                                    .ReadFile(GraphScript::ScriptPathFor(project.doc->PathName()));
         ASSERT_TRUE(file.Ok());
         EXPECT_EQ(file.script.PointCount(), result.script.PointCount());
     }
@@ -161,7 +157,7 @@ TEST(GraphScriptReaderTest, ReadsWhatTheWriterWrites) {
         const std::string text = ReadAll(std::string(VG28_TEST_DATA_DIR) + "/graph/" + golden);
         const ReadResult result = GraphScriptReader(',').ReadText(text);
         ASSERT_TRUE(result.Ok()) << result.detail;
-        ExpectSameAsTree(text, result.script);
+        ASSERT_NO_FATAL_FAILURE(ExpectSameAsTree(text, result.script));
     }
 }
 

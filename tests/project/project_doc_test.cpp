@@ -9,7 +9,8 @@
 #include "base/ProfileKeys.h"
 #include "platform/FixedText.h"
 #include "platform/Locale.h"
-#include "project/ProjectFixture.h"
+#include "project/ProjectBuilders.h"
+#include "support/TestProject.h"
 
 namespace vg28::test {
 namespace {
@@ -25,7 +26,7 @@ void ExpectPlugAndPlayFrom15(const ProjectSetup& setup) {
 
 // Guards against a reset without template leaving stale setup or wrong defaults.
 TEST(ProjectDoc, ResetWithoutTemplateGivesTheBuiltInDefaults) {
-    DocFixture fixture;
+    TestProject fixture;
     CProjectDoc& doc = *fixture.doc;
     doc.setup.reserved1[5] = 9;
     doc.SetPathName(fixture.folder.File("a.phj"));
@@ -44,7 +45,7 @@ TEST(ProjectDoc, ResetWithoutTemplateGivesTheBuiltInDefaults) {
 // Guards against the template's notes or reserved word being inherited, and against the
 // channels from 15 on not being forced to "Plug and Play"; a damaged template is ignored.
 TEST(ProjectDoc, ResetInheritsTheTemplateButNotItsNotes) {
-    DocFixture fixture;
+    TestProject fixture;
     ProjectSetup stored{};
     stored.period = 600;
     stored.exactTime = 0;
@@ -79,7 +80,7 @@ TEST(ProjectDoc, ResetInheritsTheTemplateButNotItsNotes) {
 
 // Guards against the project name keeping the folder or the extension.
 TEST(ProjectDoc, ProjectNameIsTheFileTitle) {
-    DocFixture fixture;
+    TestProject fixture;
     EXPECT_EQ(fixture.doc->ProjectFilePath("20110118_1530"),
               fixture.folder.Path() + "20110118_1530.phj");
     fixture.doc->SetPathName(fixture.doc->ProjectFilePath("20110118_1530"));
@@ -89,7 +90,7 @@ TEST(ProjectDoc, ProjectNameIsTheFileTitle) {
 
 // Guards against lost duplicates, unsorted memory and a file written in sorted order.
 TEST(ProjectDoc, AddedRecordsAreSortedInMemoryAndAppendedInArrivalOrder) {
-    DocFixture fixture;
+    TestProject fixture;
     CProjectDoc& doc = *fixture.doc;
     doc.SetPathName(doc.ProjectFilePath("p"));
     ASSERT_EQ(doc.SaveProject(), kFileOk);
@@ -130,7 +131,7 @@ TEST(ProjectDoc, RecordOrderIsTimeFirstThenTheRemainingBytes) {
     EXPECT_TRUE(CProjectDoc::RecordLess(MakeRecord(2011, 1, 31, 0, 0, 0, 9),
                                         MakeRecord(2011, 2, 1, 0, 0, 0, 0)));
 
-    DocFixture fixture;
+    TestProject fixture;
     fixture.doc->records = {y2048, large, y2047, small};
     fixture.doc->SortRecords();
     EXPECT_TRUE(SameBytes(fixture.doc->records[0], small));
@@ -141,7 +142,7 @@ TEST(ProjectDoc, RecordOrderIsTimeFirstThenTheRemainingBytes) {
 
 // Guards against the shortcut insertion giving another order than a full sort would.
 TEST(ProjectDoc, InsertionKeepsTheOrderOfAFullSort) {
-    DocFixture fixture;
+    TestProject fixture;
     std::mt19937 random(7);
     std::vector<MeasurementRecord> all;
     for (int i = 0; i < 2000; ++i) {
@@ -163,7 +164,12 @@ TEST(ProjectDoc, InsertionKeepsTheOrderOfAFullSort) {
 // Guards against current readings being zeroed, losing the known mode, or being marked while
 // no project is open.
 TEST(ProjectDoc, CurrentReadingsKeepUnmentionedChannelsAndTheKnownMode) {
-    DocFixture fixture({{"T 1", "T", 3, 0, 50}});
+    TestProject fixture({{.id = "T 1",
+                          .description = "T 1",
+                          .precision = 3,
+                          .minimum = 0,
+                          .maximum = 50,
+                          .type = "T"}});
     CProjectDoc& doc = *fixture.doc;
     CopyText(doc.setup.sensorIds[0], "T 1");
     doc.m_rCurState.deviceMode = 2;
@@ -184,7 +190,20 @@ TEST(ProjectDoc, CurrentReadingsKeepUnmentionedChannelsAndTheKnownMode) {
 
 // Guards against marks on Em50 sensors, on unknown sensors or on empty channel IDs.
 TEST(ProjectDoc, MarkRecordUsesTheKnownSensorsOnly) {
-    DocFixture fixture({{"T 1", "T", 3, 0, 50}, {"Em50/RH", "Em50/RH", 1, 0, 50}, {"", "", 4}});
+    TestProject fixture(
+        {{.id = "T 1",
+          .description = "T 1",
+          .precision = 3,
+          .minimum = 0,
+          .maximum = 50,
+          .type = "T"},
+         {.id = "Em50/RH",
+          .description = "Em50/RH",
+          .precision = 1,
+          .minimum = 0,
+          .maximum = 50,
+          .type = "Em50/RH"},
+         {.id = "", .description = "", .precision = 4, .minimum = 0, .maximum = 100, .type = ""}});
     CProjectDoc& doc = *fixture.doc;
     CopyText(doc.setup.sensorIds[0], "T 1");
     CopyText(doc.setup.sensorIds[1], "Em50/RH");
@@ -231,7 +250,7 @@ TEST(ProjectDoc, ChannelInUseRules) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        DocFixture fixture;
+        TestProject fixture;
         CProjectDoc& doc = *fixture.doc;
         CopyText(doc.setup.sensorIds[c.k], c.id);
         if (c.k != kSubstrateChannel) CopyText(doc.setup.sensorIds[kSubstrateChannel], c.substrate);
@@ -270,7 +289,7 @@ TEST(ProjectDoc, ValueValidityRules) {
         {"em50 23 ok", 23, {{36, 1}, {24, 1}}, {}, true},
         {"no role", 40, {}, {}, true},
     };
-    DocFixture fixture;
+    TestProject fixture;
     EXPECT_FALSE(fixture.doc->IsValueValid(nullptr, 0));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -313,7 +332,7 @@ TEST(ProjectDoc, StatusTexts) {
         {5, {}, 0, 0, ""},
         {6, {{kFlagKws, 1}}, 0, 0, ""},
     };
-    DocFixture fixture;
+    TestProject fixture;
     for (const Case& c : cases) {
         MeasurementRecord record{};
         for (const auto& [f, v] : c.flags)
@@ -348,7 +367,7 @@ public:
 
 // Guards against observers missed, told twice, or told after they left.
 TEST(ProjectDoc, UpdateAllViewsTellsEveryObserver) {
-    DocFixture fixture;
+    TestProject fixture;
     CountingObserver a, b;
     fixture.doc->AddObserver(&a);
     fixture.doc->AddObserver(&b);

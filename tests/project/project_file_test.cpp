@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -10,7 +8,9 @@
 #include <vector>
 
 #include "platform/FixedText.h"
-#include "project/ProjectFixture.h"
+#include "project/ProjectBuilders.h"
+#include "support/FileSizeLimit.h"
+#include "support/TestProject.h"
 
 namespace vg28::test {
 namespace {
@@ -71,7 +71,7 @@ TEST(ProjectFile, LoadCountsOnlyWholeRecords) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        DocFixture fixture;
+        TestProject fixture;
         fixture.folder.WriteFile("p.phj", c.bytes);
         EXPECT_EQ(fixture.doc->LoadProject(fixture.folder.File("p.phj")), c.code);
         EXPECT_EQ(fixture.doc->records.size(), c.count);
@@ -83,7 +83,7 @@ TEST(ProjectFile, LoadCountsOnlyWholeRecords) {
 
 // Guards against a huge (here sparse) file exhausting memory instead of being refused.
 TEST(ProjectFile, OversizedFileIsRefused) {
-    DocFixture fixture;
+    TestProject fixture;
     fixture.folder.WriteFile("big.phj", ProjectFileBytes(PatternedSetup(), SomeRecords(1)));
     std::filesystem::resize_file(fixture.folder.File("big.phj"),
                                  5952 + 832 * (CProjectDoc::kMaxRecordCount + 1));
@@ -93,7 +93,7 @@ TEST(ProjectFile, OversizedFileIsRefused) {
 
 // Guards against a missing file, a folder or a pipe being taken for a project (or blocking).
 TEST(ProjectFile, LoadOfSomethingThatIsNoFileGivesCannotOpen) {
-    DocFixture fixture;
+    TestProject fixture;
     std::filesystem::create_directory(fixture.folder.File("dir.phj"));
     ASSERT_EQ(::mkfifo(fixture.folder.File("pipe.phj").c_str(), 0600), 0);
     for (const char* name : {"missing.phj", "dir.phj", "pipe.phj"}) {
@@ -105,7 +105,7 @@ TEST(ProjectFile, LoadOfSomethingThatIsNoFileGivesCannotOpen) {
 // Guards against the document staying attached to a damaged file that a later save would
 // overwrite, and against keeping the records of the previous project.
 TEST(ProjectFile, FailedLoadDetachesTheDocument) {
-    DocFixture fixture;
+    TestProject fixture;
     CProjectDoc& doc = *fixture.doc;
     fixture.folder.WriteFile("good.phj", ProjectFileBytes(PatternedSetup(), SomeRecords(2)));
     const std::string damaged = ProjectFileBytes(PatternedSetup(), SomeRecords(2)).substr(0, 3000);
@@ -122,7 +122,7 @@ TEST(ProjectFile, FailedLoadDetachesTheDocument) {
 
 // Guards against records left in file order after loading and against the file being rewritten.
 TEST(ProjectFile, LoadSortsTheRecordsButLeavesTheFile) {
-    DocFixture fixture;
+    TestProject fixture;
     std::vector<MeasurementRecord> records = {
         MakeRecord(2011, 1, 18, 12, 0, 0, 1), MakeRecord(2048, 1, 1, 0, 0, 0, 2),
         MakeRecord(2011, 1, 18, 9, 0, 0, 3), MakeRecord(2047, 1, 1, 0, 0, 0, 4)};
@@ -141,7 +141,7 @@ TEST(ProjectFile, LoadSortsTheRecordsButLeavesTheFile) {
 // Guards against lost reserved areas or reordered bytes: save writes exactly header, setup and
 // records, and load then save gives the same file; the profile template follows the save.
 TEST(ProjectFile, SaveAndLoadRoundTripByteForByte) {
-    DocFixture fixture;
+    TestProject fixture;
     CProjectDoc& doc = *fixture.doc;
     doc.setup = PatternedSetup();
     doc.records = SomeRecords(5);
@@ -150,7 +150,7 @@ TEST(ProjectFile, SaveAndLoadRoundTripByteForByte) {
     const std::string expected = ProjectFileBytes(PatternedSetup(), SomeRecords(5));
     EXPECT_EQ(fixture.folder.ReadFile("p.phj"), expected);
 
-    DocFixture other;
+    TestProject other;
     other.folder.WriteFile("q.phj", expected);
     ASSERT_EQ(other.doc->LoadProject(other.folder.File("q.phj")), kFileOk);
     EXPECT_EQ(std::memcmp(&other.doc->setup, &doc.setup, sizeof doc.setup), 0);
@@ -167,7 +167,7 @@ TEST(ProjectFile, SaveAndLoadRoundTripByteForByte) {
 // Guards against a failed save destroying the old file (and against wrong codes): the file is
 // written through a temporary file; the profile template is still refreshed.
 TEST(ProjectFile, FailedSaveKeepsTheOldFile) {
-    DocFixture fixture;
+    TestProject fixture;
     CProjectDoc& doc = *fixture.doc;
     doc.SetPathName(doc.ProjectFilePath("p"));
     ASSERT_EQ(doc.SaveProject(), kFileOk);
@@ -175,15 +175,11 @@ TEST(ProjectFile, FailedSaveKeepsTheOldFile) {
     doc.records = SomeRecords(100);
     doc.setup.period = 1234;
 
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 20000;  // the settings file fits, the project does not
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    FileSizeLimit limit;
+    ASSERT_TRUE(limit.Saved());
+    ASSERT_TRUE(limit.Lower(20000));  // the settings file fits, the project does not
     const int code = doc.SaveProject();
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previousHandler);
+    limit.Restore();
 
     EXPECT_EQ(code, kFileWriteError);
     EXPECT_EQ(fixture.folder.ReadFile("p.phj"), old);
@@ -226,7 +222,7 @@ std::string Version1File(int records, std::size_t tail) {
 // Guards against a wrong distribution of the old format's fields, stale channels 17-48 and the
 // old format being kept when the project is saved again.
 TEST(ProjectFile, Version1FilesAreConverted) {
-    DocFixture fixture;
+    TestProject fixture;
     ProjectSetup stored{};
     stored.em50 = 1;
     CopyText(stored.sensorIds[20], "Em50/RH");
@@ -265,7 +261,7 @@ TEST(ProjectFile, Version1FilesAreConverted) {
     ASSERT_EQ(doc.SaveProject(), kFileOk);
     const std::string saved = fixture.folder.ReadFile("old.phj");
     EXPECT_EQ(saved.size(), 5952u + 2 * 832);
-    DocFixture again;
+    TestProject again;
     again.folder.WriteFile("p.phj", saved);
     ASSERT_EQ(again.doc->LoadProject(again.folder.File("p.phj")), kFileOk);
     EXPECT_EQ(again.doc->version, CProjectDoc::kVersion2);
@@ -275,7 +271,7 @@ TEST(ProjectFile, Version1FilesAreConverted) {
 // Guards against 832-byte images appended to a 320-byte-record file: the first download after
 // loading an old file writes the whole project in the current format.
 TEST(ProjectFile, AppendToAVersion1FileRewritesIt) {
-    DocFixture fixture;
+    TestProject fixture;
     fixture.folder.WriteFile("old.phj", Version1File(2, 0));
     CProjectDoc& doc = *fixture.doc;
     ASSERT_EQ(doc.LoadProject(fixture.folder.File("old.phj")), kFileOk);
@@ -283,7 +279,7 @@ TEST(ProjectFile, AppendToAVersion1FileRewritesIt) {
     ASSERT_TRUE(doc.AddRecordLine("2011-01-18 10:00:00;S1;1", added));
     ASSERT_TRUE(doc.AddRecordLine("2011-01-18 11:00:00;S1;2", added));
     EXPECT_EQ(fixture.folder.ReadFile("old.phj").size(), 5952u + 4 * 832);
-    DocFixture again;
+    TestProject again;
     again.folder.WriteFile("p.phj", fixture.folder.ReadFile("old.phj"));
     ASSERT_EQ(again.doc->LoadProject(again.folder.File("p.phj")), kFileOk);
     ASSERT_EQ(again.doc->records.size(), 4u);
@@ -293,7 +289,7 @@ TEST(ProjectFile, AppendToAVersion1FileRewritesIt) {
 // Guards against appends that create a headless file, land after a torn record, or go to a file
 // that is no longer a whole project file.
 TEST(ProjectFile, AppendRepairsOrRefusesInsteadOfCorrupting) {
-    DocFixture fixture;
+    TestProject fixture;
     CProjectDoc& doc = *fixture.doc;
     int added = 0;
     EXPECT_TRUE(doc.AddRecordLine("2011-01-18 08:00:00;S1;1", added));  // no project: no file
@@ -309,7 +305,7 @@ TEST(ProjectFile, AppendRepairsOrRefusesInsteadOfCorrupting) {
     ASSERT_TRUE(doc.AddRecordLine("2011-01-18 10:00:00;S1;2", added));
     file = fixture.folder.ReadFile("p.phj");
     ASSERT_EQ(file.size(), 5952u + 2 * 832);
-    DocFixture reader;
+    TestProject reader;
     reader.folder.WriteFile("p.phj", file);
     ASSERT_EQ(reader.doc->LoadProject(reader.folder.File("p.phj")), kFileOk);
     EXPECT_EQ(std::memcmp(reader.doc->records.data(), doc.records.data(), 2 * 832), 0);

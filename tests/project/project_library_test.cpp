@@ -8,13 +8,15 @@
 #include "base/StringTable.h"
 #include "platform/FixedText.h"
 #include "platform/Locale.h"
-#include "project/ProjectFixture.h"
+#include "project/ProjectBuilders.h"
 #include "project/ProjectLibrary.h"
+#include "support/RecordingOperator.h"
+#include "support/TestProject.h"
 
 namespace vg28::test {
 namespace {
 
-struct LibraryFixture : DocFixture {
+struct LibraryFixture : TestProject {
     LibraryFixture() : library(*doc, op) {
         saved = Locale::Current();
         Locale::SetCurrent(Locale('.', "%Y-%m-%d", "%H:%M:%S"));
@@ -58,7 +60,7 @@ TEST(ProjectLibrary, ListShowsLoadableProjectsInListOrder) {
     EXPECT_EQ(rows[0].lastTime, "");
     EXPECT_FALSE(f.doc->HasProject());
     EXPECT_TRUE(f.doc->records.empty());
-    EXPECT_TRUE(f.op.shown.empty());
+    EXPECT_TRUE(f.op.Messages().empty());
 }
 
 // Guards against a case-sensitive comparison of the time texts or a wrong direction.
@@ -89,10 +91,11 @@ TEST(ProjectLibrary, NewProjectRefusesTakenNamesAndInheritsTheTemplate) {
     const std::string before = f.folder.ReadFile("first.phj");
 
     EXPECT_EQ(f.library.NewProject("first"), -1);
-    ASSERT_EQ(f.op.shown.size(), 1u);
-    EXPECT_EQ(f.op.shown[0].stringId, ids::kProjectExists);
-    EXPECT_EQ(f.op.shown[0].text, "Проект с таким именем уже существует!\nУкажите другое имя.");
-    EXPECT_EQ(f.op.shown[0].icon, MessageIcon::Stop);
+    ASSERT_EQ(f.op.Messages().size(), 1u);
+    EXPECT_EQ(f.op.Messages()[0].stringId, ids::kProjectExists);
+    EXPECT_EQ(f.op.Messages()[0].text,
+              "Проект с таким именем уже существует!\nУкажите другое имя.");
+    EXPECT_EQ(f.op.Messages()[0].icon, MessageIcon::Stop);
     EXPECT_EQ(f.folder.ReadFile("first.phj"), before);
     EXPECT_EQ(f.doc->ProjectName(), "first");
     EXPECT_EQ(f.doc->records.size(), 1u);
@@ -125,9 +128,9 @@ TEST(ProjectLibrary, InvalidNamesAreRefused) {
         EXPECT_FALSE(f.library.DeleteProject(name));
         EXPECT_EQ(f.folder.Files(), std::vector<std::string>());
         if (!name.empty()) {
-            ASSERT_EQ(f.op.shown.size(), 1u);
-            EXPECT_EQ(f.op.shown[0].stringId, ids::kInvalidProjectName);
-            EXPECT_FALSE(f.op.shown[0].text.empty());
+            ASSERT_EQ(f.op.Messages().size(), 1u);
+            EXPECT_EQ(f.op.Messages()[0].stringId, ids::kInvalidProjectName);
+            EXPECT_FALSE(f.op.Messages()[0].text.empty());
         }
     }
     for (const std::string& name :
@@ -142,18 +145,19 @@ TEST(ProjectLibrary, FileErrorsAreShownWithThePath) {
     f.folder.WriteFile("bad.phj", std::string("EXPR\x01\x00\x03\x00", 8));
     EXPECT_EQ(f.library.OpenProject("missing"), kFileCannotOpen);
     EXPECT_EQ(f.library.OpenProject("bad"), kFileWrongFormat);
-    ASSERT_EQ(f.op.shown.size(), 2u);
-    EXPECT_EQ(f.op.shown[0].stringId, 10007);
-    EXPECT_EQ(f.op.shown[0].text, "Ошибка открытия файла!\n\n" + f.folder.File("missing.phj"));
-    EXPECT_EQ(f.op.shown[0].icon, MessageIcon::Stop);
-    EXPECT_EQ(f.op.shown[1].text,
+    ASSERT_EQ(f.op.Messages().size(), 2u);
+    EXPECT_EQ(f.op.Messages()[0].stringId, 10007);
+    EXPECT_EQ(f.op.Messages()[0].text, "Ошибка открытия файла!\n\n" + f.folder.File("missing.phj"));
+    EXPECT_EQ(f.op.Messages()[0].icon, MessageIcon::Stop);
+    EXPECT_EQ(f.op.Messages()[1].text,
               "Ошибка загрузки - неправильный формат!\n\n" + f.folder.File("bad.phj") + "\n");
     EXPECT_FALSE(f.doc->HasProject());
 
     f.library.ShowFileError(kFileWriteError, "/x.phj");
-    EXPECT_EQ(f.op.shown.back().text, "Ошибка записи - сохранение файла невозможна!\n\n/x.phj");
+    EXPECT_EQ(f.op.Messages().back().text,
+              "Ошибка записи - сохранение файла невозможна!\n\n/x.phj");
     f.library.ShowFileError(kFileOk, "/x.phj");
-    EXPECT_EQ(f.op.shown.size(), 3u);
+    EXPECT_EQ(f.op.Messages().size(), 3u);
 }
 
 // Guards against deleting without confirmation, keeping a deleted project open, closing another
@@ -165,16 +169,16 @@ TEST(ProjectLibrary, DeleteAsksAndRemovesProjectAndGraphScript) {
     f.folder.WriteFile("gone-ag.xml", "<x/>");
     ASSERT_EQ(f.library.OpenProject("keep"), kFileOk);
 
-    f.op.answer = Answer::No;
+    f.op.SetDefault(Answer::No);
     EXPECT_FALSE(f.library.DeleteProject("gone"));
     EXPECT_TRUE(f.folder.Exists("gone.phj"));
-    ASSERT_EQ(f.op.shown.size(), 1u);
-    EXPECT_EQ(f.op.shown[0].stringId, ids::kAskDeleteProject);
-    EXPECT_EQ(f.op.shown[0].text, "Удалить проект?");
-    EXPECT_EQ(f.op.shown[0].buttons, MessageButtons::YesNo);
-    EXPECT_EQ(f.op.shown[0].icon, MessageIcon::Question);
+    ASSERT_EQ(f.op.Messages().size(), 1u);
+    EXPECT_EQ(f.op.Messages()[0].stringId, ids::kAskDeleteProject);
+    EXPECT_EQ(f.op.Messages()[0].text, "Удалить проект?");
+    EXPECT_EQ(f.op.Messages()[0].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(f.op.Messages()[0].icon, MessageIcon::Question);
 
-    f.op.answer = Answer::Yes;
+    f.op.SetDefault(Answer::Yes);
     EXPECT_TRUE(f.library.DeleteProject("gone"));
     EXPECT_FALSE(f.folder.Exists("gone.phj"));
     EXPECT_FALSE(f.folder.Exists("gone-ag.xml"));
@@ -210,11 +214,11 @@ TEST(ProjectLibrary, ExtensionInAnyLetterCase) {
     EXPECT_EQ(f.doc->records.size(), 1u);
     ASSERT_EQ(f.library.OpenProject("mixed"), kFileOk);
     EXPECT_EQ(f.library.NewProject("Upper"), -1);
-    ASSERT_EQ(f.op.shown.size(), 1u);
-    EXPECT_EQ(f.op.shown[0].stringId, ids::kProjectExists);
+    ASSERT_EQ(f.op.Messages().size(), 1u);
+    EXPECT_EQ(f.op.Messages()[0].stringId, ids::kProjectExists);
     EXPECT_FALSE(f.folder.Exists("Upper.phj"));
 
-    f.op.answer = Answer::Yes;
+    f.op.SetDefault(Answer::Yes);
     EXPECT_TRUE(f.library.DeleteProject("Upper"));
     EXPECT_FALSE(f.folder.Exists("Upper.PHJ"));
     EXPECT_FALSE(f.folder.Exists("Upper-ag.xml"));
@@ -256,13 +260,13 @@ TEST(ProjectLibrary, NamesMustFitTheInstrumentsEncoding) {
         EXPECT_FALSE(ProjectLibrary::IsValidProjectName(r.text));
         EXPECT_EQ(f.library.NewProject(r.text), -1);
         EXPECT_EQ(f.folder.Files(), std::vector<std::string>());
-        ASSERT_EQ(f.op.shown.size(), 1u);
-        EXPECT_EQ(f.op.shown[0].stringId, ids::kUnencodableProjectName);
-        EXPECT_EQ(f.op.shown[0].text,
+        ASSERT_EQ(f.op.Messages().size(), 1u);
+        EXPECT_EQ(f.op.Messages()[0].stringId, ids::kUnencodableProjectName);
+        EXPECT_EQ(f.op.Messages()[0].text,
                   "Недопустимые символы: \"" + r.shown +
                       "\"\n\nVG-28 хранит тексты в кодировке Windows-1251.\nИспользуйте русские "
                       "или латинские буквы, цифры и знаки препинания.");
-        EXPECT_EQ(f.op.shown[0].icon, MessageIcon::Stop);
+        EXPECT_EQ(f.op.Messages()[0].icon, MessageIcon::Stop);
         EXPECT_FALSE(f.doc->HasProject());
     }
 

@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "platform/FixedText.h"
-#include "project/ProjectFixture.h"
+#include "project/ProjectBuilders.h"
+#include "support/TestProject.h"
 
 namespace vg28::test {
 namespace {
@@ -84,7 +85,7 @@ TEST(RecordLine, ParsesItemsByTheRulesOfTheInstrument) {
         {"carriage return", Line(";S1;2\r"), true, -1, {{0, 2.0}}, {}},
         {"embedded NUL", Line(std::string(";S1;5\0;S2;6", 11)), true, -1, {{0, 5.0}}, {}},
     };
-    DocFixture fixture;
+    TestProject fixture;
     for (const LineCase& c : cases) {
         SCOPED_TRACE(c.name);
         MeasurementRecord record{};
@@ -124,7 +125,7 @@ TEST(RecordLine, TimeStampNeedsNoLeadingZerosAndMovesTheCursor) {
 
 // Guards against a line that fails half-way leaving part of its values in the record.
 TEST(RecordLine, FailedLineLeavesRecordAndModeUntouched) {
-    DocFixture fixture;
+    TestProject fixture;
     MeasurementRecord record = MakeRecord(2010, 5, 6, 7, 8, 9, 3);
     const MeasurementRecord before = record;
     int mode = 1;
@@ -139,7 +140,7 @@ TEST(RecordLine, NumbersIgnoreTheProcessLocale) {
     const std::string saved = previous ? previous : "C";
     if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8") && !std::setlocale(LC_NUMERIC, "ru_RU.UTF-8"))
         GTEST_SKIP() << "no locale with a decimal comma installed";
-    DocFixture fixture;
+    TestProject fixture;
     MeasurementRecord record{};
     const bool ok = fixture.doc->ParseRecordLine(record, Line(";S1;12.5"), nullptr);
     std::setlocale(LC_NUMERIC, saved.c_str());
@@ -149,8 +150,20 @@ TEST(RecordLine, NumbersIgnoreTheProcessLocale) {
 
 // Guards against S13/S14 stored raw when their sensor is known, or other inputs converted.
 TEST(RecordLine, SoilProbeInputsAreConvertedByTheirSensor) {
-    DocFixture fixture(
-        {{"KWS/SMTE/BEC", "KWS/SMTE", 2, 0, 100, {1, 2}}, {"Other", "T", 2, 0, 100, {1, 2}}});
+    TestProject fixture({{.id = "KWS/SMTE/BEC",
+                          .description = "KWS/SMTE/BEC",
+                          .precision = 2,
+                          .minimum = 0,
+                          .maximum = 100,
+                          .type = "KWS/SMTE",
+                          .coefficients = {1, 2}},
+                         {.id = "Other",
+                          .description = "Other",
+                          .precision = 2,
+                          .minimum = 0,
+                          .maximum = 100,
+                          .type = "T",
+                          .coefficients = {1, 2}}});
     CopyText(fixture.doc->setup.sensorIds[12], "KWS/SMTE/BEC");
     CopyText(fixture.doc->setup.sensorIds[11], "Other");
     CopyText(fixture.doc->setup.sensorIds[13], "Missing");
@@ -188,7 +201,7 @@ private:
 
 // Guards against reads past the end of a line of any content (cut anywhere, random bytes).
 TEST(RecordLine, NeverReadsPastTheEndOfTheLine) {
-    DocFixture fixture;
+    TestProject fixture;
     GuardedText guard;
     const std::vector<std::string> lines = {Line(";S1;12.5;S50;3;F:KWS-LW;1;MODE;START;X;S13;1e5"),
                                             Line(";F:KWS;"), Line(";MODE;"), Line(";S12;-"),

@@ -2,25 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include "base/Operator.h"
 #include "platform/FixedText.h"
 #include "project/ProjectLibrary.h"
+#include "support/RecordingOperator.h"
 
 namespace vg28::test {
-
-namespace {
-
-class SilentOperator final : public Operator {
-public:
-    Answer Show(const OperatorMessage&) override { return Answer::Yes; }
-};
-
-}  // namespace
 
 void MakeProject(CProjectDoc& doc, const std::string& name,
                  std::initializer_list<std::pair<int, const char*>> sensors,
                  std::initializer_list<const char*> recordLines, bool em50) {
-    SilentOperator op;
+    RecordingOperator op;
     ASSERT_EQ(ProjectLibrary(doc, op).NewProject(name), 0);
     for (int k = 0; k < kChannelCount; ++k)
         CopyText(doc.setup.sensorIds[k], "");

@@ -1,5 +1,6 @@
 #include "UiTestSupport.h"
 
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QPointer>
 #include <deque>
@@ -22,6 +23,26 @@ int g_unanswered = 0;
 QElapsedTimer g_waiting;
 bool g_polling = false;
 
+// Lets the test fill the modal widget; false when that failed fatally (a fatal assertion or a
+// missing child), and then the widget is closed so that the statement that opened it returns.
+bool Fill(const std::function<void(QWidget*)>& fill, QWidget* widget) {
+    QPointer<QWidget> modal = widget;
+    try {
+        fill(widget);
+    } catch (const MissingChild&) {
+        // Already reported; it must not pass through Qt's event loop.
+    }
+    if (!testing::Test::HasFatalFailure()) return true;
+    if (modal && modal->isVisible()) {
+        if (auto* dialog = qobject_cast<QDialog*>(modal.data())) {
+            dialog->reject();
+        } else {
+            modal->close();
+        }
+    }
+    return false;
+}
+
 void Poll() {
     if (g_answers.empty()) {
         g_polling = false;
@@ -32,8 +53,8 @@ void Poll() {
         PendingAnswer answer = std::move(g_answers.front());
         g_answers.pop_front();
         g_lastAnswered = modal;
-        if (answer.fill) answer.fill(modal);
-        if (!answer.button.isEmpty()) {
+        const bool filled = !answer.fill || Fill(answer.fill, modal);
+        if (filled && !answer.button.isEmpty()) {
             if (auto* button = modal->findChild<QAbstractButton*>(answer.button)) {
                 button->click();
             } else {
@@ -78,8 +99,11 @@ UiProgramFolder::UiProgramFolder() {
 
 RunningTerminal::RunningTerminal(const std::function<void(UiProgramFolder&)>& prepare) {
     Profile profile(m_folder.SettingsPath());
-    profile.Write(keys::kStartUpShow, 0);
+    EXPECT_TRUE(profile.Write(keys::kStartUpShow, 0)) << m_folder.SettingsPath();
     if (prepare) prepare(m_folder);
+    // A preparation that failed fatally leaves the program unstarted, so that the test stops at
+    // its check of Started().
+    if (testing::Test::HasFatalFailure()) return;
     m_app = std::make_unique<ui::CTerminalApp>(SystemClock::System());
     m_started = m_app->InitInstance(m_folder.ExecutablePath(), m_folder.Path());
     if (m_started) m_app->MainFrame()->TickTimer().stop();

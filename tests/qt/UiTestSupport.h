@@ -1,7 +1,12 @@
 #pragma once
 // Helpers of the widget tests: a temporary program folder with the built sensor database, the
-// desktop application started in it, and the one way of answering a modal dialog: a queued
-// step that waits for the modal widget, lets the test fill it, and clicks a button by name.
+// desktop application started in it, the one way of answering a modal dialog: a queued step
+// that waits for the modal widget, lets the test fill it, and clicks a button by name, and the
+// one way of finding a widget by its object name.
+//
+// Helpers stop the test on a fatal failure: a void helper with fatal assertions is called
+// inside ASSERT_NO_FATAL_FAILURE, and so is a statement that opens a modal dialog whose fill
+// has them (a fatal failure in a fill closes the dialog, so that the statement returns).
 
 #include <gtest/gtest.h>
 #include <QAbstractButton>
@@ -10,6 +15,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 #include "platform/Locale.h"
@@ -19,6 +25,30 @@
 #include "ui/CTerminalApp.h"
 
 namespace vg28::test {
+
+// Thrown when a widget the test needs is missing: the test body ends at once (a fill of a
+// modal dialog ends, and its dialog is closed).
+class MissingChild : public std::runtime_error {
+public:
+    explicit MissingChild(const QString& name)
+        : std::runtime_error("no child widget named \"" + name.toStdString() + "\"") {}
+};
+
+// The child of parent with that object name; never null: a missing one fails the test (as a
+// fatal failure) with the name and throws MissingChild.
+template <class T>
+T* Child(QObject& parent, const QString& name) {
+    T* child = parent.findChild<T*>(name);
+    if (!child) {
+        [&name] { FAIL() << "no child widget named \"" << name.toStdString() << "\""; }();
+        throw MissingChild(name);
+    }
+    return child;
+}
+template <class T>
+T* Child(QObject& parent, const char* name) {
+    return Child<T>(parent, QString::fromLatin1(name));
+}
 
 // Answers the next modal dialog: fill (may be empty) sees it first, then the button with the
 // object name is clicked (an empty name clicks nothing: fill is expected to close it). The
@@ -46,7 +76,8 @@ private:
 // the ticks; the start window is switched off unless the test writes "StartUp"/"Show".
 class RunningTerminal {
 public:
-    // prepare runs before the start (settings, net.xcfg, project files).
+    // prepare runs before the start (settings, net.xcfg, project files); a fatal failure in it
+    // leaves the program unstarted.
     explicit RunningTerminal(const std::function<void(UiProgramFolder&)>& prepare = {});
     ~RunningTerminal();
 

@@ -25,23 +25,13 @@
 #include "platform/TextCodec.h"
 #include "session/CommandIds.h"
 #include "support/PtyPair.h"
+#include "support/RecordingOperator.h"
 #include "ui/AboutDialog.h"
 #include "ui/ConnectionSettingsDialog.h"
 #include "ui/DeviceListDialog.h"
 
 namespace vg28::test {
 namespace {
-
-// Records the questions and answers each with the scripted answer.
-class AskingOperator final : public Operator {
-public:
-    Answer Show(const OperatorMessage& message) override {
-        asked.push_back(message.text);
-        return answer;
-    }
-    Answer answer = Answer::Yes;
-    std::vector<std::string> asked;
-};
 
 NetDevice Device(const std::string& cp1251Name, std::uint16_t address) {
     NetDevice device;
@@ -115,7 +105,9 @@ TEST(ConnectionSettings, OkStoresThePortCancelKeepsIt) {
             EXPECT_EQ(combo->findText(QStringLiteral("/dev/vg28-missing-port")), -1);
             combo->setCurrentIndex(combo->findText(QStringLiteral("simulator")));
         });
-        ASSERT_TRUE(t.Frame().RunCommand(cmd::kConnectionSettings));
+        bool ran = false;
+        ASSERT_NO_FATAL_FAILURE(ran = t.Frame().RunCommand(cmd::kConnectionSettings));
+        ASSERT_TRUE(ran);
         EXPECT_EQ(UnansweredModals(), 0);
         const std::string expected = ok ? "simulator" : "/dev/vg28-missing-port";
         EXPECT_EQ(t.Frame().GetSession().PortName(), expected);
@@ -138,7 +130,7 @@ TEST(DeviceList, RowsAndTheCurrentInstrument) {
         {{}, "station", -1},
     };
     for (const auto& row : rows) {
-        AskingOperator op;
+        RecordingOperator op;
         ui::DeviceListDialog dialog(row.devices, row.address, op);
         QStringList expected{QStringLiteral("Прямое соединение")};
         if (!row.devices.empty())
@@ -173,19 +165,19 @@ TEST(DeviceList, ChoosingRowsAndTheDirectConnection) {
         {2, Answer::Yes, true, "station", 0, false},
     };
     for (const auto& row : rows) {
-        AskingOperator op;
-        op.answer = row.answer;
+        RecordingOperator op;
+        op.SetDefault(row.answer);
         ui::DeviceListDialog dialog(devices, "", op);
         dialog.show();
         if (row.row >= 0) dialog.List()->setCurrentItem(dialog.List()->topLevelItem(row.row));
         QTest::keyClick(dialog.List(), Qt::Key_Escape);
         EXPECT_TRUE(dialog.isVisible()) << "Escape closed the dialog";
-        dialog.findChild<QPushButton*>(QStringLiteral("choose"))->click();
+        Child<QPushButton>(dialog, QStringLiteral("choose"))->click();
         EXPECT_EQ(dialog.isVisible(), !row.accepted) << row.row;
         EXPECT_EQ(dialog.result() == QDialog::Accepted, row.accepted) << row.row;
-        ASSERT_EQ(op.asked.size(), row.asked ? 1u : 0u) << row.row;
+        ASSERT_EQ(op.Messages().size(), row.asked ? 1u : 0u) << row.row;
         if (row.asked) {
-            EXPECT_EQ(op.asked[0], ui::DeviceListDialog::kDirectQuestion);
+            EXPECT_EQ(op.Messages()[0].text, ui::DeviceListDialog::kDirectQuestion);
         }
         if (row.accepted) {
             EXPECT_EQ(dialog.Choice().name, row.name);
@@ -197,7 +189,7 @@ TEST(DeviceList, ChoosingRowsAndTheDirectConnection) {
 // A double-click on an instrument not choosing it, or "&Отменить" not cancelling.
 TEST(DeviceList, DoubleClickChoosesCancelCancels) {
     const std::vector<NetDevice> devices = {Device("greenhouse 1", 12), Device("station", 0)};
-    AskingOperator op;
+    RecordingOperator op;
     ui::DeviceListDialog chosen(devices, "", op);
     chosen.show();
     QTreeWidget* list = chosen.List();
@@ -208,7 +200,7 @@ TEST(DeviceList, DoubleClickChoosesCancelCancels) {
     EXPECT_EQ(chosen.Choice().name, "station");
     ui::DeviceListDialog cancelled(devices, "station", op);
     cancelled.show();
-    cancelled.findChild<QPushButton*>(QStringLiteral("cancel"))->click();
+    Child<QPushButton>(cancelled, QStringLiteral("cancel"))->click();
     EXPECT_FALSE(cancelled.isVisible());
     EXPECT_EQ(cancelled.result(), QDialog::Rejected);
 }
@@ -241,7 +233,7 @@ TEST(DeviceList, ChoiceThroughTheMainWindow) {
         RunningTerminal t(WriteNetwork);
         ASSERT_TRUE(t.Started());
         CProjectDoc& doc = *t.App().Core().Doc();
-        MakeProject(doc, "Greenhouse", {{0, "TA 1"}});
+        ASSERT_NO_FATAL_FAILURE(MakeProject(doc, "Greenhouse", {{0, "TA 1"}}));
         CurrentState& state = doc.m_rCurState;
         CopyText(state.address, "greenhouse 1");
         state.radioAddress = 12;
@@ -265,7 +257,9 @@ TEST(DeviceList, ChoiceThroughTheMainWindow) {
             // No keeps the device list open: it is cancelled then.
             if (!std::string(row.answer).compare("no")) AnswerModal(QStringLiteral("cancel"));
         }
-        ASSERT_TRUE(t.Frame().RunCommand(cmd::kSelectDevice));
+        bool ran = false;
+        ASSERT_NO_FATAL_FAILURE(ran = t.Frame().RunCommand(cmd::kSelectDevice));
+        ASSERT_TRUE(ran);
         EXPECT_EQ(UnansweredModals(), 0) << row.row;
         EXPECT_TRUE(busy);
         EXPECT_EQ(TextOf(state.address), row.address) << row.row;
@@ -287,11 +281,13 @@ TEST(About, ShowsModelAndVersionWhileBusy) {
     AnswerModal(QStringLiteral("ok"), [&](QWidget* dialog) {
         busy = t.Frame().GetSession().IsBusy();
         EXPECT_EQ(dialog->windowTitle(), QStringLiteral("О программе"));
-        product = dialog->findChild<QLabel*>(QStringLiteral("aboutProduct"))->text();
-        version = dialog->findChild<QLabel*>(QStringLiteral("aboutVersion"))->text();
-        EXPECT_FALSE(dialog->findChild<QLabel*>(QStringLiteral("aboutIcon"))->pixmap().isNull());
+        product = Child<QLabel>(*dialog, QStringLiteral("aboutProduct"))->text();
+        version = Child<QLabel>(*dialog, QStringLiteral("aboutVersion"))->text();
+        EXPECT_FALSE(Child<QLabel>(*dialog, QStringLiteral("aboutIcon"))->pixmap().isNull());
     });
-    ASSERT_TRUE(t.Frame().RunCommand(cmd::kAbout));
+    bool ran = false;
+    ASSERT_NO_FATAL_FAILURE(ran = t.Frame().RunCommand(cmd::kAbout));
+    ASSERT_TRUE(ran);
     EXPECT_EQ(UnansweredModals(), 0);
     EXPECT_TRUE(busy);
     EXPECT_FALSE(t.Frame().GetSession().IsBusy());
@@ -313,7 +309,7 @@ TEST(Shots, DISABLED_ConnectionAndDeviceDialogs) {
         {"/dev/ttyS0", "/dev/ttyUSB0", "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00"},
         "/dev/ttyUSB0");
     save(settings, "dialog-connection-settings");
-    AskingOperator op;
+    RecordingOperator op;
     ui::DeviceListDialog devices(
         {Device("greenhouse 1", 12), Device("station", 0),
          Device(TextCodec::Utf8ToCp1251("теплица северная длинное имя"), 65000)},

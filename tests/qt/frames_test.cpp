@@ -38,8 +38,8 @@ bool Enabled(RunningTerminal& t, int id) {
 TEST(MainFrame, ViewCommandsFollowTheActiveView) {
     RunningTerminal t;
     ASSERT_TRUE(t.Started());
-    MakeProject(*t.App().Core().Doc(), "Demo", {{0, "TA 1"}},
-                {"2026-12-07 10:00:00;S1;21.5;F:KWS;1"});
+    ASSERT_NO_FATAL_FAILURE(MakeProject(*t.App().Core().Doc(), "Demo", {{0, "TA 1"}},
+                                        {"2026-12-07 10:00:00;S1;21.5;F:KWS;1"}));
     const struct {
         int id;
         bool withPanel;
@@ -70,7 +70,7 @@ TEST(MainFrame, ChildFramesAreMaximizedWithOnlyCloseInTheSystemMenu) {
     RunningTerminal t;
     ASSERT_TRUE(t.Started());
     EXPECT_FALSE(Enabled(t, cmd::kShowRecordTable));
-    MakeProject(*t.App().Core().Doc(), "Demo", {{0, "TA 1"}});
+    ASSERT_NO_FATAL_FAILURE(MakeProject(*t.App().Core().Doc(), "Demo", {{0, "TA 1"}}));
     ASSERT_TRUE(t.Frame().RunCommand(cmd::kShowRecordTable));
     ui::CChildFrame* table = t.Frame().RecordTableFrame();
     ASSERT_NE(table, nullptr);
@@ -195,7 +195,7 @@ TEST(MainFrame, TitleNamesTheProject) {
     for (const char* name : {"Demo", "Теплица"}) {
         RunningTerminal t;
         ASSERT_TRUE(t.Started());
-        MakeProject(*t.App().Core().Doc(), name, {{0, "TA 1"}});
+        ASSERT_NO_FATAL_FAILURE(MakeProject(*t.App().Core().Doc(), name, {{0, "TA 1"}}));
         t.Frame().GetSession().UpdateTitle();
         t.Frame().ShowRecordTable();
         RunningTerminal::Pump();

@@ -49,14 +49,14 @@ TEST(ControlPanel, RowsFollowTheChannelRules) {
     for (const auto& row : rows) {
         RunningTerminal t;
         ASSERT_TRUE(t.Started());
-        MakeProject(*t.App().Core().Doc(), "Demo",
-                    {{0, "TA 1"},
-                     {11, "KWS/SMTE/VWC C1"},
-                     {12, "KWS/SMTE/BEC"},
-                     {13, "KWS/SMTE/PEC"},
-                     {14, "KWS/SMTE/ST"},
-                     {17, "Em50/AT"}},
-                    {line}, row.em50);
+        ASSERT_NO_FATAL_FAILURE(MakeProject(*t.App().Core().Doc(), "Demo",
+                                            {{0, "TA 1"},
+                                             {11, "KWS/SMTE/VWC C1"},
+                                             {12, "KWS/SMTE/BEC"},
+                                             {13, "KWS/SMTE/PEC"},
+                                             {14, "KWS/SMTE/ST"},
+                                             {17, "Em50/AT"}},
+                                            {line}, row.em50));
         SetMode(t, 1);
         const QStringList titles = Column(Panel(t).ValuesList(), 0);
         ASSERT_EQ(titles.size(), row.labels.size())
@@ -82,8 +82,9 @@ TEST_P(ControlPanelNumbers, ValuesShowMarksPlaceholdersAndMissingSensors) {
     ASSERT_TRUE(t.Started());
     const UserDecimalSeparator separator(GetParam());
     const bool comma = GetParam() == ',';
-    MakeProject(*t.App().Core().Doc(), "Demo", {{0, "TA 1"}, {2, "T 9"}, {8, "KWS/R PAR"}},
-                {"2026-12-07 10:00:00;S1;60;S3;4.25;S9;300"});
+    ASSERT_NO_FATAL_FAILURE(MakeProject(*t.App().Core().Doc(), "Demo",
+                                        {{0, "TA 1"}, {2, "T 9"}, {8, "KWS/R PAR"}},
+                                        {"2026-12-07 10:00:00;S1;60;S3;4.25;S9;300"}));
     SetMode(t, 1);
     QTableWidget* values = Panel(t).ValuesList();
     ASSERT_EQ(values->rowCount(), 4 + 1);  // time, S1, S3, S9, and the "KWS" status row
@@ -105,8 +106,9 @@ INSTANTIATE_TEST_SUITE_P(Separators, ControlPanelNumbers, UserSeparators(), Sepa
 TEST(ControlPanel, StatusRowsOnlyForTheLastRecordAndOnlyWhenSomethingIsWrong) {
     RunningTerminal t;
     ASSERT_TRUE(t.Started());
-    MakeProject(*t.App().Core().Doc(), "Demo", {{0, "TA 1"}},
-                {"2026-12-07 10:00:00;S1;21;F:KWS;1;F:KWS-SHT;1;F:KWS-SMTE;1;F:BL;1"});
+    ASSERT_NO_FATAL_FAILURE(
+        MakeProject(*t.App().Core().Doc(), "Demo", {{0, "TA 1"}},
+                    {"2026-12-07 10:00:00;S1;21;F:KWS;1;F:KWS-SHT;1;F:KWS-SMTE;1;F:BL;1"}));
     SetMode(t, 1);
     EXPECT_EQ(Panel(t).TitleCaption()->text(), QStringLiteral("Последняя скачанная запись"));
     EXPECT_EQ(Column(Panel(t).ValuesList(), 0).mid(2), QStringList({"Питание"}));
@@ -127,7 +129,7 @@ TEST(ControlPanel, HintsAndTheInstrumentState) {
     RunningTerminal t;
     ASSERT_TRUE(t.Started());
     CProjectDoc& doc = *t.App().Core().Doc();
-    MakeProject(doc, "Demo", {{0, "TA 1"}}, {"2026-12-07 10:00:00;S1;21"});
+    ASSERT_NO_FATAL_FAILURE(MakeProject(doc, "Demo", {{0, "TA 1"}}, {"2026-12-07 10:00:00;S1;21"}));
     SetMode(t, 0);
     CurrentState& s = doc.m_rCurState;
     s.connected = true;
@@ -160,7 +162,8 @@ TEST(ControlPanel, SpaceIsSwallowedAndLayoutIsKept) {
     {
         RunningTerminal t;
         ASSERT_TRUE(t.Started());
-        MakeProject(*t.App().Core().Doc(), "Demo", {{0, "TA 1"}}, {"2026-12-07 10:00:00;S1;21"});
+        ASSERT_NO_FATAL_FAILURE(MakeProject(*t.App().Core().Doc(), "Demo", {{0, "TA 1"}},
+                                            {"2026-12-07 10:00:00;S1;21"}));
         SetMode(t, 1);
         QTableWidget* values = Panel(t).ValuesList();
         values->setCurrentCell(0, 0);

@@ -15,8 +15,9 @@
 #include "UiTestSupport.h"
 #include "platform/FixedText.h"
 #include "platform/TextCodec.h"
-#include "project/ProjectFixture.h"
 #include "sensors/SensorDatabase.h"
+#include "support/RecordingOperator.h"
+#include "support/TestProject.h"
 #include "ui/ProjectDescriptionDialog.h"
 #include "ui/ProjectListDialog.h"
 #include "ui/StartDialog.h"
@@ -25,7 +26,9 @@ namespace vg28::test {
 namespace {
 
 struct DescriptionFixture {
-    DescriptionFixture() { sensors.Load(std::string(VG28_PROGRAM_DIR) + "/sensors.dat"); }
+    DescriptionFixture() {
+        EXPECT_TRUE(sensors.Load(ShippedSensorDatabase())) << ShippedSensorDatabase();
+    }
     ProjectDescription Make(std::initializer_list<std::pair<int, const char*>> ids) {
         ProjectDescription d;
         d.name = "Demo";
@@ -61,8 +64,8 @@ TEST(ProjectDescription, PeriodTextsAndTheirCheck) {
         if (row.accepted) {
             EXPECT_EQ(d.period, row.seconds);
         } else {
-            ASSERT_EQ(f.op.shown.size(), 1u) << row.text;
-            EXPECT_EQ(f.op.shown[0].stringId, 10411);
+            ASSERT_EQ(f.op.Messages().size(), 1u) << row.text;
+            EXPECT_EQ(f.op.Messages()[0].stringId, 10411);
         }
     }
 }
@@ -77,12 +80,12 @@ TEST(ProjectDescription, DuplicateSensorQuestion) {
     } rows[] = {{"yes", Answer::Yes, true}, {"no", Answer::No, true}};
     for (const auto& row : rows) {
         DescriptionFixture f;
-        f.op.answer = row.answer;
+        f.op.SetDefault(row.answer);
         ProjectDescription d = f.Make({{1, "TA 1"}, {4, "TA 1"}});
         ui::ProjectDescriptionDialog dialog(d, f.op);
         dialog.OnOk();
-        ASSERT_EQ(f.op.shown.size(), 1u) << row.name;
-        EXPECT_EQ(f.op.shown[0].text,
+        ASSERT_EQ(f.op.Messages().size(), 1u) << row.name;
+        EXPECT_EQ(f.op.Messages()[0].text,
                   "Внимание!\n\nДатчик [TA 1] добавлен несколько раз.\nПродолжить?");
         EXPECT_EQ(dialog.result() == QDialog::Accepted, row.answer == Answer::Yes) << row.name;
     }
@@ -91,7 +94,7 @@ TEST(ProjectDescription, DuplicateSensorQuestion) {
     ui::ProjectDescriptionDialog dialog(d, f.op);
     dialog.StationCombo()->setCurrentIndex(2);  // Em50: "Plug and Play" on 8..14
     dialog.OnOk();
-    EXPECT_TRUE(f.op.shown.empty());
+    EXPECT_TRUE(f.op.Messages().empty());
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
@@ -148,8 +151,8 @@ TEST(ProjectDescription, MissingSensorsNotesAndEmptyProjects) {
     ui::ProjectDescriptionDialog none(empty, g.op);
     none.OnOk();
     EXPECT_NE(none.result(), QDialog::Accepted);
-    ASSERT_EQ(g.op.shown.size(), 1u);
-    EXPECT_EQ(g.op.shown[0].text, "Пожалуйста, выберите хотя бы один датчик!");
+    ASSERT_EQ(g.op.Messages().size(), 1u);
+    EXPECT_EQ(g.op.Messages()[0].text, "Пожалуйста, выберите хотя бы один датчик!");
 }
 
 // A note that CP1251 cannot hold stored as question marks without a word; a Cyrillic note not
@@ -161,16 +164,16 @@ TEST(ProjectDescription, NotesMustFitCp1251) {
     dialog.NoteEdit(3)->setText(QStringLiteral("Лист 名"));
     dialog.OnOk();
     EXPECT_NE(dialog.result(), QDialog::Accepted);
-    ASSERT_EQ(f.op.shown.size(), 1u);
-    EXPECT_EQ(f.op.shown[0].stringId, 10204);
-    EXPECT_EQ(f.op.shown[0].text.rfind("Недопустимые символы: \"名\"\n", 0), 0u)
-        << f.op.shown[0].text;
+    ASSERT_EQ(f.op.Messages().size(), 1u);
+    EXPECT_EQ(f.op.Messages()[0].stringId, 10204);
+    EXPECT_EQ(f.op.Messages()[0].text.rfind("Недопустимые символы: \"名\"\n", 0), 0u)
+        << f.op.Messages()[0].text;
     EXPECT_EQ(TextOf(d.notes[3]), "");
     dialog.NoteEdit(3)->setText(QStringLiteral("Лист"));
     dialog.OnOk();
     ASSERT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(TextOf(d.notes[3]), TextCodec::Utf8ToCp1251("Лист"));
-    EXPECT_EQ(f.op.shown.size(), 1u);
+    EXPECT_EQ(f.op.Messages().size(), 1u);
 }
 
 // Projects listed in file order instead of unrecorded first, then newest last record first.
@@ -178,10 +181,10 @@ TEST(ProjectList, OrderAndClose) {
     RunningTerminal t;
     ASSERT_TRUE(t.Started());
     CProjectDoc& doc = *t.App().Core().Doc();
-    MakeProject(doc, "beta", {{0, "TA 1"}});
-    MakeProject(doc, "old", {{0, "TA 1"}}, {"2020-01-01 10:00:00;S1;1"});
-    MakeProject(doc, "Alpha", {{0, "TA 1"}});
-    MakeProject(doc, "new", {{0, "TA 1"}}, {"2026-01-01 10:00:00;S1;1"});
+    ASSERT_NO_FATAL_FAILURE(MakeProject(doc, "beta", {{0, "TA 1"}}));
+    ASSERT_NO_FATAL_FAILURE(MakeProject(doc, "old", {{0, "TA 1"}}, {"2020-01-01 10:00:00;S1;1"}));
+    ASSERT_NO_FATAL_FAILURE(MakeProject(doc, "Alpha", {{0, "TA 1"}}));
+    ASSERT_NO_FATAL_FAILURE(MakeProject(doc, "new", {{0, "TA 1"}}, {"2026-01-01 10:00:00;S1;1"}));
     doc.AppendLastRecord();
     RecordingOperator op;
     ui::ProjectListDialog dialog(doc, op, Clock::System(), false);
@@ -211,23 +214,23 @@ TEST(ProjectList, NewProjectNamesAreChecked) {
             ASSERT_NE(edit, nullptr);
             EXPECT_EQ(edit->text().size(), 13);  // YYYYMMDD_hhmm
             edit->setText(QString::fromUtf8(bad));
-            w->findChild<QAbstractButton*>(QStringLiteral("ok"))->click();
+            Child<QAbstractButton>(*w, QStringLiteral("ok"))->click();
             refused += w->isVisible() ? 1 : 0;
-            w->findChild<QAbstractButton*>(QStringLiteral("cancel"))->click();
+            Child<QAbstractButton>(*w, QStringLiteral("cancel"))->click();
         });
-        list.NewProject();
+        ASSERT_NO_FATAL_FAILURE(list.NewProject());
     }
     EXPECT_EQ(refused, 5);
-    ASSERT_EQ(op.shown.size(), 5u);
-    for (const OperatorMessage& m : op.shown)
+    ASSERT_EQ(op.Messages().size(), 5u);
+    for (const OperatorMessage& m : op.Messages())
         EXPECT_EQ(m.stringId, 10202);
     for (const std::string& file : t.Folder().Folder().Files())
         EXPECT_EQ(file.find(".phj"), std::string::npos) << file;
     AnswerModal(QString(), [](QWidget* w) {
-        w->findChild<QLineEdit*>(QStringLiteral("projectName"))->setText(QStringLiteral("Good"));
-        w->findChild<QAbstractButton*>(QStringLiteral("ok"))->click();
+        Child<QLineEdit>(*w, QStringLiteral("projectName"))->setText(QStringLiteral("Good"));
+        Child<QAbstractButton>(*w, QStringLiteral("ok"))->click();
     });
-    list.NewProject();
+    ASSERT_NO_FATAL_FAILURE(list.NewProject());
     EXPECT_TRUE(list.NewlyCreated());
     EXPECT_EQ(doc.ProjectName(), "Good");
 }
@@ -243,36 +246,35 @@ TEST(ProjectList, NewProjectNamesMustFitCp1251) {
     int refused = 0;
     for (const char* bad : {"名前", "Поле \xF0\x9F\x8C\xB1"}) {
         AnswerModal(QString(), [&, bad](QWidget* w) {
-            w->findChild<QLineEdit*>(QStringLiteral("projectName"))
-                ->setText(QString::fromUtf8(bad));
-            w->findChild<QAbstractButton*>(QStringLiteral("ok"))->click();
+            Child<QLineEdit>(*w, QStringLiteral("projectName"))->setText(QString::fromUtf8(bad));
+            Child<QAbstractButton>(*w, QStringLiteral("ok"))->click();
             refused += w->isVisible() ? 1 : 0;
-            w->findChild<QAbstractButton*>(QStringLiteral("cancel"))->click();
+            Child<QAbstractButton>(*w, QStringLiteral("cancel"))->click();
         });
-        list.NewProject();
+        ASSERT_NO_FATAL_FAILURE(list.NewProject());
     }
     EXPECT_EQ(refused, 2);
-    ASSERT_EQ(op.shown.size(), 2u);
-    EXPECT_EQ(op.shown[0].stringId, 10204);
-    EXPECT_EQ(op.shown[0].text.rfind("Недопустимые символы: \"名前\"\n", 0), 0u)
-        << op.shown[0].text;
-    EXPECT_EQ(op.shown[1].text.rfind("Недопустимые символы: \"\xF0\x9F\x8C\xB1\"\n", 0), 0u);
-    EXPECT_EQ(op.shown[0].icon, MessageIcon::Stop);
+    ASSERT_EQ(op.Messages().size(), 2u);
+    EXPECT_EQ(op.Messages()[0].stringId, 10204);
+    EXPECT_EQ(op.Messages()[0].text.rfind("Недопустимые символы: \"名前\"\n", 0), 0u)
+        << op.Messages()[0].text;
+    EXPECT_EQ(op.Messages()[1].text.rfind("Недопустимые символы: \"\xF0\x9F\x8C\xB1\"\n", 0), 0u);
+    EXPECT_EQ(op.Messages()[0].icon, MessageIcon::Stop);
     for (const std::string& file : t.Folder().Folder().Files())
         EXPECT_EQ(file.find(".phj"), std::string::npos) << file;
 
     const QString sixteen = QStringLiteral("Теплица_на_даче1");
     AnswerModal(QString(), [&sixteen](QWidget* w) {
-        auto* edit = w->findChild<QLineEdit*>(QStringLiteral("projectName"));
+        auto* edit = Child<QLineEdit>(*w, QStringLiteral("projectName"));
         edit->setText(sixteen);
         EXPECT_EQ(edit->text(), sixteen);
-        w->findChild<QAbstractButton*>(QStringLiteral("ok"))->click();
+        Child<QAbstractButton>(*w, QStringLiteral("ok"))->click();
     });
-    list.NewProject();
+    ASSERT_NO_FATAL_FAILURE(list.NewProject());
     EXPECT_TRUE(list.NewlyCreated());
     EXPECT_EQ(doc.ProjectName(), "Теплица_на_даче1");
     EXPECT_TRUE(t.Folder().Folder().Exists("Теплица_на_даче1.phj"));
-    EXPECT_EQ(op.shown.size(), 2u);
+    EXPECT_EQ(op.Messages().size(), 2u);
 }
 
 // Project files copied from Windows (".PHJ") missing from the list or not opening; Cyrillic
@@ -281,10 +283,10 @@ TEST(ProjectList, WindowsFilesAndCyrillicNames) {
     RunningTerminal t;
     ASSERT_TRUE(t.Started());
     CProjectDoc& doc = *t.App().Core().Doc();
-    MakeProject(doc, "Теплица", {{0, "TA 1"}});
-    MakeProject(doc, "поле", {{0, "TA 1"}});
-    MakeProject(doc, "Win", {{0, "TA 1"}}, {"2020-01-01 10:00:00;S1;1"});
-    MakeProject(doc, "Alpha", {{0, "TA 1"}});
+    ASSERT_NO_FATAL_FAILURE(MakeProject(doc, "Теплица", {{0, "TA 1"}}));
+    ASSERT_NO_FATAL_FAILURE(MakeProject(doc, "поле", {{0, "TA 1"}}));
+    ASSERT_NO_FATAL_FAILURE(MakeProject(doc, "Win", {{0, "TA 1"}}, {"2020-01-01 10:00:00;S1;1"}));
+    ASSERT_NO_FATAL_FAILURE(MakeProject(doc, "Alpha", {{0, "TA 1"}}));
     doc.ResetProject();
     std::filesystem::rename(t.Folder().Folder().File("Win.phj"),
                             t.Folder().Folder().File("Win.PHJ"));
@@ -301,17 +303,17 @@ TEST(ProjectList, WindowsFilesAndCyrillicNames) {
         EXPECT_EQ(doc.ProjectName(), row == 3 ? "Win" : "Теплица");
     }
     EXPECT_EQ(doc.PathName(), t.Folder().Folder().File("Теплица.phj"));
-    EXPECT_TRUE(op.shown.empty());
+    EXPECT_TRUE(op.Messages().empty());
 }
 
 // The start window not preset to the stored action, or its answer not returned.
 TEST(StartWindow, PresetAndChoice) {
     ui::StartDialog dialog(1);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Арболюкс VG-28"));
-    EXPECT_TRUE(dialog.findChild<QRadioButton*>(QStringLiteral("actionOpen"))->isChecked());
-    EXPECT_FALSE(dialog.findChild<QCheckBox*>(QStringLiteral("dontShowAgain"))->isChecked());
-    dialog.findChild<QRadioButton*>(QStringLiteral("actionConnect"))->setChecked(true);
-    dialog.findChild<QCheckBox*>(QStringLiteral("dontShowAgain"))->setChecked(true);
+    EXPECT_TRUE(Child<QRadioButton>(dialog, QStringLiteral("actionOpen"))->isChecked());
+    EXPECT_FALSE(Child<QCheckBox>(dialog, QStringLiteral("dontShowAgain"))->isChecked());
+    Child<QRadioButton>(dialog, QStringLiteral("actionConnect"))->setChecked(true);
+    Child<QCheckBox>(dialog, QStringLiteral("dontShowAgain"))->setChecked(true);
     const StartChoice choice = dialog.Choice();
     EXPECT_EQ(choice.action, 2);
     EXPECT_TRUE(choice.dontShowAgain);

@@ -26,16 +26,19 @@ QString SystemCatalogue() {
 
 // The export's save dialog, as the program opens it from the record table.
 void OpenExportDialog(RunningTerminal& t, std::function<void(QFileDialog&)> look) {
-    MakeProject(*t.App().Core().Doc(), "Теплица", {{0, "TA 1"}, {9, "KWS/AT"}},
-                {"2026-12-07 10:00:00;S1;21.5;S10;22.4"});
+    ASSERT_NO_FATAL_FAILURE(MakeProject(*t.App().Core().Doc(), "Теплица",
+                                        {{0, "TA 1"}, {9, "KWS/AT"}},
+                                        {"2026-12-07 10:00:00;S1;21.5;S10;22.4"}));
     t.Frame().ShowRecordTable();
     AnswerModal(QString(), [look](QWidget* widget) {
         auto* dialog = qobject_cast<QFileDialog*>(widget);
         ASSERT_NE(dialog, nullptr);
-        look(*dialog);
+        ASSERT_NO_FATAL_FAILURE(look(*dialog));
         QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
     });
-    ASSERT_TRUE(t.Frame().RunCommand(cmd::kExportMarked));
+    bool ran = false;
+    ASSERT_NO_FATAL_FAILURE(ran = t.Frame().RunCommand(cmd::kExportMarked));
+    ASSERT_TRUE(ran);
     EXPECT_EQ(UnansweredModals(), 0);
 }
 
@@ -48,7 +51,7 @@ TEST(QtTexts, StandardButtonsAndFileDialogSpeakRussian) {
     QDialogButtonBox box(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Save);
     EXPECT_EQ(box.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Отмена"));
     EXPECT_EQ(box.button(QDialogButtonBox::Save)->text(), QStringLiteral("Сохранить"));
-    OpenExportDialog(t, [](QFileDialog& dialog) {
+    const auto speaksRussian = [](QFileDialog& dialog) {
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Сохранить как"));
         auto* buttons = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
         ASSERT_NE(buttons, nullptr);
@@ -64,7 +67,8 @@ TEST(QtTexts, StandardButtonsAndFileDialogSpeakRussian) {
             ASSERT_NE(label, nullptr) << row.label;
             EXPECT_EQ(label->text(), QString::fromUtf8(row.text)) << row.label;
         }
-    });
+    };
+    ASSERT_NO_FATAL_FAILURE(OpenExportDialog(t, speaksRussian));
 }
 
 // Guards against a package's own catalogue beside the program being passed over for the
@@ -92,13 +96,14 @@ TEST(Shots, DISABLED_ExportDialog) {
     RunningTerminal t;
     ASSERT_TRUE(t.Started());
     t.Frame().resize(900, 600);
-    OpenExportDialog(t, [](QFileDialog& dialog) {
+    const auto save = [](QFileDialog& dialog) {
         RunningTerminal::Pump(300);
         const QString folder = qEnvironmentVariable("VG28_SHOT_DIR");
         dialog.grab().save(QDir(folder).filePath(QStringLiteral("export-dialog-ru.png")));
         dialog.screen()->grabWindow(0).save(
             QDir(folder).filePath(QStringLiteral("export-dialog-ru-screen.png")));
-    });
+    };
+    ASSERT_NO_FATAL_FAILURE(OpenExportDialog(t, save));
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 #include "UiProject.h"
 #include "UiTestSupport.h"
 #include "sensors/SensorDatabase.h"
+#include "support/RecordingOperator.h"
+#include "support/TestProject.h"
 #include "ui/ColumnChoiceDialog.h"
 #include "ui/GraphTypeDialog.h"
 #include "ui/NewProjectDialog.h"
@@ -26,29 +28,25 @@ void Save(QWidget& widget, const QString& name) {
     widget.grab().save(QDir(qEnvironmentVariable("VG28_SHOT_DIR")).filePath(name + ".png"));
 }
 
-class NullOperator final : public Operator {
-public:
-    Answer Show(const OperatorMessage&) override { return Answer::Yes; }
-};
-
 TEST(Shots, DISABLED_WindowsAndDialogs) {
     ASSERT_FALSE(qEnvironmentVariableIsEmpty("VG28_SHOT_DIR"));
     RunningTerminal t;
     ASSERT_TRUE(t.Started());
     CProjectDoc& doc = *t.App().Core().Doc();
-    MakeProject(doc, "Теплица",
-                {{0, "TA 1"},
-                 {1, "RH 1"},
-                 {2, "PAR 1"},
-                 {8, "KWS/R PAR"},
-                 {9, "KWS/AT"},
-                 {10, "KWS/RH"},
-                 {15, "CV/VPD"},
-                 {16, "CV/DP"}},
-                {"2026-12-07 10:00:00;S1;21.5;S2;60;S3;300;S9;410;S10;22.4;S11;61.5;S16;0.9;"
-                 "S17;14.2;F:KWS;1;F:KWS-SHT;1;F:KWS-FAN;1",
-                 "2026-12-07 10:10:00;S1;22.5;S2;58;S3;320;S9;420;S10;22.9;S11;60.5;S16;1.0;"
-                 "S17;14.0;F:KWS;1;F:KWS-SHT;1;F:KWS-FAN;1;F:BL;1"});
+    ASSERT_NO_FATAL_FAILURE(
+        MakeProject(doc, "Теплица",
+                    {{0, "TA 1"},
+                     {1, "RH 1"},
+                     {2, "PAR 1"},
+                     {8, "KWS/R PAR"},
+                     {9, "KWS/AT"},
+                     {10, "KWS/RH"},
+                     {15, "CV/VPD"},
+                     {16, "CV/DP"}},
+                    {"2026-12-07 10:00:00;S1;21.5;S2;60;S3;300;S9;410;S10;22.4;S11;61.5;S16;0.9;"
+                     "S17;14.2;F:KWS;1;F:KWS-SHT;1;F:KWS-FAN;1",
+                     "2026-12-07 10:10:00;S1;22.5;S2;58;S3;320;S9;420;S10;22.9;S11;60.5;S16;1.0;"
+                     "S17;14.0;F:KWS;1;F:KWS-SHT;1;F:KWS-FAN;1;F:BL;1"}));
     t.Frame().GetSession().UpdateTitle();
     doc.m_rCurState.connected = true;
     doc.m_rCurState.deviceMode = 2;
@@ -88,14 +86,14 @@ TEST(Shots, DISABLED_WindowsAndDialogs) {
     Save(graph, "dialog-graph-type");
     ui::StartDialog start(2);
     Save(start, "dialog-start");
-    NullOperator op;
+    RecordingOperator op;
     ui::NewProjectDialog newProject(QStringLiteral("20260107_1430"), op,
                                     [](const std::string&) { return 0; });
     Save(newProject, "dialog-new-project");
     ui::ProjectListDialog list(doc, op, Clock::System(), false);
     Save(list, "dialog-project-list");
     SensorDatabase sensors;
-    sensors.Load(std::string(VG28_PROGRAM_DIR) + "/sensors.dat");
+    ASSERT_TRUE(sensors.Load(ShippedSensorDatabase())) << ShippedSensorDatabase();
     ProjectDescription description;
     description.name = "Теплица";
     description.period = 600;

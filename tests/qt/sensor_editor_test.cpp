@@ -20,8 +20,9 @@
 #include "base/StringIds.h"
 #include "platform/FixedText.h"
 #include "platform/Locale.h"
-#include "project/ProjectFixture.h"
 #include "sensors/SensorDatabase.h"
+#include "support/RecordingOperator.h"
+#include "support/TestProject.h"
 #include "ui/CoefficientDialog.h"
 #include "ui/QtOperator.h"
 #include "ui/SensorEditorDialog.h"
@@ -34,8 +35,8 @@ namespace {
 struct EditorFixture {
     EditorFixture() {
         Locale::SetCurrent(Locale(',', "%d.%m.%Y", "%H:%M:%S"));
-        op.answer = Answer::No;
-        database.Load(std::string(VG28_PROGRAM_DIR) + "/sensors.dat");
+        op.SetDefault(Answer::No);
+        EXPECT_TRUE(database.Load(ShippedSensorDatabase())) << ShippedSensorDatabase();
         shipped = database.Count();
     }
     ~EditorFixture() {
@@ -46,13 +47,6 @@ struct EditorFixture {
     std::size_t shipped = 0;
     RecordingOperator op;
 };
-
-template <class T>
-T* Child(QWidget& parent, const char* name) {
-    T* child = parent.findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(child, nullptr) << name;
-    return child;
-}
 
 void Click(QWidget& dialog, const char* name) {
     Child<QPushButton>(dialog, name)->click();
@@ -98,10 +92,10 @@ void EditCoefficient(QWidget& dialog, int row, const char* text, const char* but
     QTreeWidget* rows = Child<QTreeWidget>(dialog, "coefficients");
     rows->setCurrentItem(rows->topLevelItem(row));
     AnswerModal(QString::fromLatin1(button), [text](QWidget* modal) {
-        modal->findChild<QLineEdit*>(QStringLiteral("coefficientValue"))
+        Child<QLineEdit>(*modal, QStringLiteral("coefficientValue"))
             ->setText(QString::fromUtf8(text));
     });
-    Click(dialog, "editCoefficient");
+    ASSERT_NO_FATAL_FAILURE(Click(dialog, "editCoefficient"));
 }
 
 // A new sensor typed by hand: every field filled with a valid value.
@@ -112,8 +106,8 @@ void FillByHand(QWidget& dialog, const char* type, const char* id) {
     SetComboText(dialog, "units", "C");
     SetText(dialog, "minimum", "0");
     SetText(dialog, "maximum", "10");
-    Choose(dialog, "maxOutput", QStringLiteral("2.5"));
-    EditCoefficient(dialog, 1, "4");
+    ASSERT_NO_FATAL_FAILURE(Choose(dialog, "maxOutput", QStringLiteral("2.5")));
+    ASSERT_NO_FATAL_FAILURE(EditCoefficient(dialog, 1, "4"));
 }
 
 const SensorRecord* Find(const SensorDatabase& database, const char* id) {
@@ -140,26 +134,26 @@ TEST(SensorEditor, ProtectionThroughTheButtons) {
         Click(dialog, "change");
         EXPECT_EQ(dialog.IsEditing(), row.change) << row.id;
         if (row.change) {
-            EXPECT_TRUE(f.op.shown.empty()) << row.id;
+            EXPECT_TRUE(f.op.Messages().empty()) << row.id;
             EXPECT_FALSE(Child<QPushButton>(dialog, "close")->isEnabled()) << row.id;
             Click(dialog, "cancel");
         } else {
-            ASSERT_EQ(f.op.shown.size(), 1u) << row.id;
-            EXPECT_EQ(f.op.shown[0].stringId, 10430);
-            EXPECT_EQ(f.op.shown[0].text, "Вы не можете изменить датчик.");
-            EXPECT_EQ(f.op.shown[0].icon, MessageIcon::Stop);
+            ASSERT_EQ(f.op.Messages().size(), 1u) << row.id;
+            EXPECT_EQ(f.op.Messages()[0].stringId, 10430);
+            EXPECT_EQ(f.op.Messages()[0].text, "Вы не можете изменить датчик.");
+            EXPECT_EQ(f.op.Messages()[0].icon, MessageIcon::Stop);
         }
-        f.op.shown.clear();
+        f.op.Clear();
         EXPECT_EQ(SelectedText(dialog), QString::fromUtf8(row.id));
         Click(dialog, "delete");  // answered No
-        ASSERT_EQ(f.op.shown.size(), 1u) << row.id;
+        ASSERT_EQ(f.op.Messages().size(), 1u) << row.id;
         if (row.remove) {
-            EXPECT_EQ(f.op.shown[0].text, "Удалить датчик из базы?");
-            EXPECT_EQ(f.op.shown[0].buttons, MessageButtons::YesNo);
-            EXPECT_EQ(f.op.shown[0].icon, MessageIcon::Question);
+            EXPECT_EQ(f.op.Messages()[0].text, "Удалить датчик из базы?");
+            EXPECT_EQ(f.op.Messages()[0].buttons, MessageButtons::YesNo);
+            EXPECT_EQ(f.op.Messages()[0].icon, MessageIcon::Question);
         } else {
-            EXPECT_EQ(f.op.shown[0].text, "Вы не можете удалить датчик!");
-            EXPECT_EQ(f.op.shown[0].icon, MessageIcon::Information);
+            EXPECT_EQ(f.op.Messages()[0].text, "Вы не можете удалить датчик!");
+            EXPECT_EQ(f.op.Messages()[0].icon, MessageIcon::Information);
         }
         EXPECT_EQ(f.database.Count(), f.shipped) << row.id;
     }
@@ -168,7 +162,7 @@ TEST(SensorEditor, ProtectionThroughTheButtons) {
 // Yes to the question removing the wrong record or leaving the selection on nothing.
 TEST(SensorEditor, DeleteMovesTheSelectionToTheNextEntry) {
     EditorFixture f;
-    f.op.answer = Answer::Yes;
+    f.op.SetDefault(Answer::Yes);
     ui::SensorEditorDialog dialog(f.database, false, f.op);
     QListWidget* list = Child<QListWidget>(dialog, "sensors");
     ASSERT_TRUE(Select(dialog, "TA 1"));
@@ -195,15 +189,15 @@ TEST(SensorEditor, DeleteMovesTheSelectionToTheNextEntry) {
 // program would refuse to start.
 TEST(SensorEditor, LastSensorIsNotDeleted) {
     EditorFixture f;
-    f.op.answer = Answer::Yes;
+    f.op.SetDefault(Answer::Yes);
     while (f.database.Count() > 1)
         f.database.RemoveAt(0);
     ui::SensorEditorDialog dialog(f.database, true, f.op);
     Child<QListWidget>(dialog, "sensors")->setCurrentRow(0);
     Click(dialog, "delete");
     EXPECT_EQ(f.database.Count(), 1u);
-    ASSERT_EQ(f.op.shown.size(), 1u);
-    EXPECT_EQ(f.op.shown[0].stringId, ids::kCannotDeleteSensor);
+    ASSERT_EQ(f.op.Messages().size(), 1u);
+    EXPECT_EQ(f.op.Messages()[0].stringId, ids::kCannotDeleteSensor);
 }
 
 // A new sensor stored as "T T 1" or "T T", or with its suffix lost; the saved entry not
@@ -217,9 +211,9 @@ TEST(SensorEditor, NewSensorIdStored) {
     for (const auto& row : rows) {
         EditorFixture f;
         ui::SensorEditorDialog dialog(f.database, false, f.op);
-        FillByHand(dialog, row.type, row.idText);
+        ASSERT_NO_FATAL_FAILURE(FillByHand(dialog, row.type, row.idText));
         Click(dialog, "save");
-        EXPECT_TRUE(f.op.shown.empty()) << row.stored;
+        EXPECT_TRUE(f.op.Messages().empty()) << row.stored;
         EXPECT_FALSE(dialog.IsEditing()) << row.stored;
         ASSERT_EQ(f.database.Count(), f.shipped + 1) << row.stored;
         const SensorRecord& saved = f.database.At(f.shipped);
@@ -261,21 +255,21 @@ TEST(SensorEditor, RefusedSaves) {
     for (const auto& row : rows) {
         EditorFixture f;
         ui::SensorEditorDialog dialog(f.database, row.openAll, f.op);
-        FillByHand(dialog, row.type, row.idText);
+        ASSERT_NO_FATAL_FAILURE(FillByHand(dialog, row.type, row.idText));
         SetComboText(dialog, "units", row.units);
         SetText(dialog, "minimum", row.minimum);
         SetText(dialog, "maximum", row.maximum);
-        Choose(dialog, "maxOutput", QString::fromUtf8(row.maxOutput));
+        ASSERT_NO_FATAL_FAILURE(Choose(dialog, "maxOutput", QString::fromUtf8(row.maxOutput)));
         Click(dialog, "save");
         if (!row.message) {
-            EXPECT_TRUE(f.op.shown.empty()) << row.name;
+            EXPECT_TRUE(f.op.Messages().empty()) << row.name;
             EXPECT_EQ(f.database.Count(), f.shipped + 1) << row.name;
             EXPECT_EQ(f.database.At(f.shipped).maxOutput, 0.0) << row.name;
             continue;
         }
-        ASSERT_EQ(f.op.shown.size(), 1u) << row.name;
-        EXPECT_EQ(f.op.shown[0].text, row.message) << row.name;
-        EXPECT_EQ(f.op.shown[0].icon, MessageIcon::Stop) << row.name;
+        ASSERT_EQ(f.op.Messages().size(), 1u) << row.name;
+        EXPECT_EQ(f.op.Messages()[0].text, row.message) << row.name;
+        EXPECT_EQ(f.op.Messages()[0].icon, MessageIcon::Stop) << row.name;
         EXPECT_EQ(f.database.Count(), f.shipped) << row.name;
         EXPECT_TRUE(dialog.IsEditing()) << row.name;
         for (const char* field : {"type", "units", "maxOutput"})
@@ -313,7 +307,7 @@ TEST(SensorEditor, TemplateFillWhicheverOrder) {
         f.database.ReplaceAll(records);
         ui::SensorEditorDialog dialog(f.database, false, f.op);
         Click(dialog, "new");
-        Choose(dialog, "type", QStringLiteral("T"));
+        ASSERT_NO_FATAL_FAILURE(Choose(dialog, "type", QStringLiteral("T")));
         const SensorRecord& work = dialog.WorkingRecord();
         EXPECT_EQ(std::memcmp(&work, &sample, kSensorFirstBlock), 0);
         EXPECT_EQ(Child<QLineEdit>(dialog, "id")->text(), QStringLiteral("#"));
@@ -327,7 +321,7 @@ TEST(SensorEditor, TemplateFillWhicheverOrder) {
         EXPECT_TRUE(Child<QLineEdit>(dialog, "id")->isEnabled());
         SetText(dialog, "id", "2");
         Click(dialog, "save");
-        EXPECT_TRUE(f.op.shown.empty());
+        EXPECT_TRUE(f.op.Messages().empty());
         const SensorRecord* saved = Find(f.database, "T 2");
         ASSERT_NE(saved, nullptr);
         EXPECT_EQ(std::memcmp(saved, &sample, kSensorFirstBlock), 0);
@@ -359,7 +353,7 @@ TEST(SensorEditor, ChangedSensorKeepsItsCharacteristics) {
     EXPECT_EQ(Child<QLineEdit>(dialog, "id")->text(), QStringLiteral("1"));
     SetText(dialog, "id", "5");
     Click(dialog, "save");
-    EXPECT_TRUE(f.op.shown.empty());
+    EXPECT_TRUE(f.op.Messages().empty());
     ASSERT_EQ(f.database.Count(), f.shipped + 1);
     const SensorRecord& saved = f.database.At(f.shipped);
     EXPECT_EQ(TextOf(saved.id), "T 5");
@@ -414,9 +408,9 @@ TEST(SensorEditor, TextsThatTheProgramPutsAreKeptWhole) {
         ASSERT_TRUE(dialog.IsEditing());
         EXPECT_EQ(Child<QLineEdit>(dialog, "id")->text(), QString::fromUtf8(row.shownId));
         EXPECT_EQ(Child<QComboBox>(dialog, "type")->currentText(), QString::fromUtf8(row.type));
-        EditCoefficient(dialog, 2, "3");
+        ASSERT_NO_FATAL_FAILURE(EditCoefficient(dialog, 2, "3"));
         Click(dialog, "save");
-        EXPECT_TRUE(f.op.shown.empty());
+        EXPECT_TRUE(f.op.Messages().empty());
         ASSERT_FALSE(dialog.IsEditing());
         const SensorRecord& saved = f.database.At(f.shipped);
         EXPECT_EQ(ui::FromCp1251(std::string(TextOf(saved.id))), QString::fromUtf8(row.id));
@@ -430,12 +424,12 @@ TEST(SensorEditor, TextsThatTheProgramPutsAreKeptWhole) {
     f.database.Append(sample);
     ui::SensorEditorDialog dialog(f.database, true, f.op);
     Click(dialog, "new");
-    Choose(dialog, "type", QStringLiteral("Soil moisture, 30cm deep"));
+    ASSERT_NO_FATAL_FAILURE(Choose(dialog, "type", QStringLiteral("Soil moisture, 30cm deep")));
     EXPECT_EQ(Child<QComboBox>(dialog, "type")->currentText(),
               QStringLiteral("Soil moisture, 30cm deep"));
     SetText(dialog, "id", "7");
     Click(dialog, "save");
-    EXPECT_TRUE(f.op.shown.empty());
+    EXPECT_TRUE(f.op.Messages().empty());
     ASSERT_EQ(f.database.Count(), f.shipped + 2);
     EXPECT_EQ(TextOf(f.database.At(f.shipped + 1).id), "Soil moisture, 30cm deep 7");
     EXPECT_EQ(TextOf(f.database.At(f.shipped + 1).type), "Soil moisture, 30cm deep");
@@ -500,16 +494,16 @@ TEST(SensorEditor, CloseBoxMidEditKeepsEarlierSaves) {
     // Then save one new sensor, begin another and close the window.
     AnswerModal(QString(), [](QWidget* editor) {
         Click(*editor, "new");
-        Choose(*editor, "type", QStringLiteral("TA"));
+        ASSERT_NO_FATAL_FAILURE(Choose(*editor, "type", QStringLiteral("TA")));
         SetText(*editor, "id", "9");
         Click(*editor, "save");
         Click(*editor, "new");
-        Choose(*editor, "type", QStringLiteral("RH"));
+        ASSERT_NO_FATAL_FAILURE(Choose(*editor, "type", QStringLiteral("RH")));
         SetText(*editor, "id", "7");
         EXPECT_FALSE(Child<QPushButton>(*editor, "close")->isEnabled());
         editor->close();
     });
-    ui::RunSensorEditorDialog(nullptr, f.database, false, op);
+    ASSERT_NO_FATAL_FAILURE(ui::RunSensorEditorDialog(nullptr, f.database, false, op));
     EXPECT_EQ(UnansweredModals(), 0);
     EXPECT_EQ(Find(f.database, "TA 2"), nullptr);
     EXPECT_NE(Find(f.database, "TA 9"), nullptr);
@@ -530,7 +524,7 @@ TEST(SensorEditor, EnterAndEscapeSwallowed) {
     QTest::keyClick(Child<QPushButton>(dialog, "new"), Qt::Key_Enter);
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), 0);
-    FillByHand(dialog, "T", "1");
+    ASSERT_NO_FATAL_FAILURE(FillByHand(dialog, "T", "1"));
     QLineEdit* id = Child<QLineEdit>(dialog, "id");
     id->setFocus();
     for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
@@ -540,7 +534,7 @@ TEST(SensorEditor, EnterAndEscapeSwallowed) {
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_TRUE(dialog.IsEditing());
     EXPECT_EQ(f.database.Count(), f.shipped);
-    EXPECT_TRUE(f.op.shown.empty());
+    EXPECT_TRUE(f.op.Messages().empty());
     Click(dialog, "save");
     Click(dialog, "close");
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
@@ -562,19 +556,19 @@ TEST(SensorEditor, CoefficientDialog) {
     rows->setCurrentItem(rows->topLevelItem(2));
     const QString rowText = rows->topLevelItem(2)->text(1);
     AnswerModal(QStringLiteral("ok"), [&](QWidget* modal) {
-        shownName = modal->findChild<QLabel*>(QStringLiteral("coefficientName"))->text();
-        auto* edit = modal->findChild<QLineEdit*>(QStringLiteral("coefficientValue"));
+        shownName = Child<QLabel>(*modal, QStringLiteral("coefficientName"))->text();
+        auto* edit = Child<QLineEdit>(*modal, QStringLiteral("coefficientValue"));
         shownValue = edit->text();
         edit->setText(QStringLiteral("-1,25e+001"));
     });
-    Click(dialog, "editCoefficient");
+    ASSERT_NO_FATAL_FAILURE(Click(dialog, "editCoefficient"));
     EXPECT_EQ(shownName, QStringLiteral("C2"));
     EXPECT_EQ(shownValue, rowText);
     EXPECT_EQ(dialog.WorkingRecord().coefficients[2], -12.5);
     EXPECT_EQ(rows->topLevelItem(2)->text(1), QStringLiteral("-1,25000e+001"));
     EXPECT_EQ(rows->currentItem(), rows->topLevelItem(2));
     EXPECT_TRUE(rows->currentItem()->isSelected());
-    EditCoefficient(dialog, 3, "7", "cancel");
+    ASSERT_NO_FATAL_FAILURE(EditCoefficient(dialog, 3, "7", "cancel"));
     EXPECT_EQ(dialog.WorkingRecord().coefficients[3], f.database.FindById("LW 1")->coefficients[3]);
     EXPECT_EQ(f.database.FindById("LW 1")->coefficients[2], before);  // not saved yet
     Click(dialog, "save");
@@ -601,7 +595,7 @@ TEST(SensorEditor, FormatAndUnits) {
     SetComboText(dialog, "type", "T");
     SetText(dialog, "minimum", "1,25");
     SetText(dialog, "maximum", "7");
-    Choose(dialog, "format", QStringLiteral("#.###"));
+    ASSERT_NO_FATAL_FAILURE(Choose(dialog, "format", QStringLiteral("#.###")));
     EXPECT_EQ(Child<QLineEdit>(dialog, "minimum")->text(), QStringLiteral("1,250"));
     EXPECT_EQ(Child<QLineEdit>(dialog, "maximum")->text(), QStringLiteral("7,000"));
     EXPECT_EQ(dialog.WorkingRecord().precision, 3);
@@ -627,7 +621,7 @@ TEST(SensorEditorShots, DISABLED_Pictures) {
     RunningTerminal::Pump(100);
     dialog.grab().save(folder.filePath(QStringLiteral("sensor-editor-browsing.png")));
     Click(dialog, "new");
-    Choose(dialog, "type", QStringLiteral("QJ-DM"));
+    ASSERT_NO_FATAL_FAILURE(Choose(dialog, "type", QStringLiteral("QJ-DM")));
     SetText(dialog, "id", "3");
     QTreeWidget* rows = Child<QTreeWidget>(dialog, "coefficients");
     rows->setCurrentItem(rows->topLevelItem(1));

@@ -36,7 +36,7 @@ TEST(StatusPane, TransientMessageCoversThePaneForItsTime) {
     QStatusTipEvent leave{QString()};
     QApplication::sendEvent(&frame, &leave);
     EXPECT_EQ(frame.StatusText(), QStringLiteral("Скачано записей: 48"));
-    EndTransient(frame);
+    ASSERT_NO_FATAL_FAILURE(EndTransient(frame));
     EXPECT_EQ(frame.StatusText(), QStringLiteral("Готов"));
 
     frame.ShowTransientMessage("Проект синхронизирован с VG-28", 5);
@@ -54,9 +54,9 @@ TEST(StatusPane, TransientMessageCoversThePaneForItsTime) {
 TEST(StatusPane, ExportSaysWhereTheFileWent) {
     RunningTerminal t;
     ASSERT_TRUE(t.Started());
-    MakeProject(
+    ASSERT_NO_FATAL_FAILURE(MakeProject(
         *t.App().Core().Doc(), "Demo", {{0, "TA 1"}},
-        {"2026-12-07 10:00:00;S1;20", "2026-12-07 10:10:00;S1;21", "2026-12-07 10:20:00;S1;22"});
+        {"2026-12-07 10:00:00;S1;20", "2026-12-07 10:10:00;S1;21", "2026-12-07 10:20:00;S1;22"}));
     t.Frame().ShowRecordTable();
     const QString path = QString::fromStdString(t.Folder().Path() + "урожай.csv");
     AnswerModal(QString(), [&path](QWidget* widget) {
@@ -65,10 +65,12 @@ TEST(StatusPane, ExportSaysWhereTheFileWent) {
         dialog->selectFile(path);
         QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
     });
-    ASSERT_TRUE(t.Frame().RunCommand(cmd::kExportAll));
+    bool ran = false;
+    ASSERT_NO_FATAL_FAILURE(ran = t.Frame().RunCommand(cmd::kExportAll));
+    ASSERT_TRUE(ran);
     EXPECT_EQ(UnansweredModals(), 0);
     EXPECT_EQ(t.Frame().StatusText(), QStringLiteral("Экспортировано записей: 3 в файл ") + path);
-    EndTransient(t.Frame());
+    ASSERT_NO_FATAL_FAILURE(EndTransient(t.Frame()));
     EXPECT_EQ(t.Frame().StatusText(), QStringLiteral("Готов"));
 }
 

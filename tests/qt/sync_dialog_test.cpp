@@ -257,7 +257,7 @@ TEST(SyncDialog, WholeSynchronizationWithConflictsAgainstTheSimulator) {
         return std::make_unique<SimulatedLine>(Clock::System(), network);
     });
     // The PC's project of the same name: older, another period, S1 and S2 swapped.
-    MakeProject(doc, "Demo", {});
+    ASSERT_NO_FATAL_FAILURE(MakeProject(doc, "Demo", {}));
     for (int n = 1; n <= 17; ++n)
         CopyText(doc.setup.sensorIds[n - 1], sim::SimInstrument::DefaultSensor(n).id);
     CopyText(doc.setup.sensorIds[0], "TL 1");

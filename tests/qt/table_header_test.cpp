@@ -17,8 +17,9 @@ namespace {
 TEST(RecordTableHeader, CutTitlesShowWholeAsTooltip) {
     RunningTerminal t;
     ASSERT_TRUE(t.Started());
-    MakeProject(*t.App().Core().Doc(), "Demo", {{0, "TA 1"}, {2, "RH 1"}, {9, "KWS/AT"}},
-                {"2026-12-07 10:00:00;S1;21.5;S3;60;S10;22.4"});
+    ASSERT_NO_FATAL_FAILURE(MakeProject(*t.App().Core().Doc(), "Demo",
+                                        {{0, "TA 1"}, {2, "RH 1"}, {9, "KWS/AT"}},
+                                        {"2026-12-07 10:00:00;S1;21.5;S3;60;S10;22.4"}));
     t.Frame().resize(900, 600);
     t.Frame().ShowRecordTable();
     ui::CTableView& table = *t.Frame().RecordTable();

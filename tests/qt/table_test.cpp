@@ -36,16 +36,16 @@ std::vector<int> Indices(ui::CTableView& table) {
 TEST(RecordTable, ColumnsPerMode) {
     RunningTerminal t;
     ASSERT_TRUE(t.Started());
-    MakeProject(*t.App().Core().Doc(), "Demo",
-                {{0, "TA 1"},
-                 {1, "Plug and Play"},
-                 {12, "KWS/SMTE/BEC"},
-                 {13, "KWS/SMTE/PEC"},
-                 {14, "KWS/SMTE/ST"},
-                 {46, "TA 2"},
-                 {47, "TA 2"},
-                 {48, "TA 2"}},
-                {"2026-12-07 10:00:00;S1;21"});
+    ASSERT_NO_FATAL_FAILURE(MakeProject(*t.App().Core().Doc(), "Demo",
+                                        {{0, "TA 1"},
+                                         {1, "Plug and Play"},
+                                         {12, "KWS/SMTE/BEC"},
+                                         {13, "KWS/SMTE/PEC"},
+                                         {14, "KWS/SMTE/ST"},
+                                         {46, "TA 2"},
+                                         {47, "TA 2"},
+                                         {48, "TA 2"}},
+                                        {"2026-12-07 10:00:00;S1;21"}));
     ui::CTableView& table = Table(t);
     const struct {
         int mode;
@@ -72,18 +72,20 @@ TEST(RecordTable, ColumnsPerMode) {
 TEST(RecordTable, ColumnChoiceFormsTheCustomSet) {
     RunningTerminal t;
     ASSERT_TRUE(t.Started());
-    MakeProject(*t.App().Core().Doc(), "Demo", {{0, "TA 1"}, {1, "TA 2"}});
+    ASSERT_NO_FATAL_FAILURE(MakeProject(*t.App().Core().Doc(), "Demo", {{0, "TA 1"}, {1, "TA 2"}}));
     ui::CTableView& table = Table(t);
     ASSERT_TRUE(t.Frame().RunCommand(cmd::kTableModeCustom));
     AnswerModal(QStringLiteral("ok"), [](QWidget* dialog) {
         EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Определение колонок"));
-        auto* list = dialog->findChild<QListWidget*>(QStringLiteral("columnList"));
+        auto* list = Child<QListWidget>(*dialog, QStringLiteral("columnList"));
         ASSERT_EQ(list->count(), 50);
         EXPECT_EQ(list->item(49)->text(), QStringLiteral("S49"));
         for (int i = 0; i < list->count(); ++i)
             list->item(i)->setCheckState(i == 0 ? Qt::Checked : Qt::Unchecked);
     });
-    ASSERT_TRUE(t.Frame().RunCommand(cmd::kColumnChoice));
+    bool ran = false;
+    ASSERT_NO_FATAL_FAILURE(ran = t.Frame().RunCommand(cmd::kColumnChoice));
+    ASSERT_TRUE(ran);
     EXPECT_EQ(table.CustomSet(), 1u);
     EXPECT_EQ(Indices(table), std::vector<int>({0}));
     EXPECT_EQ(UnansweredModals(), 0);
@@ -100,7 +102,7 @@ TEST_P(RecordTableNumbers, RecordHintsUpdateTheRowCount) {
     const UserDecimalSeparator separator(GetParam());
     const bool comma = GetParam() == ',';
     CProjectDoc& doc = *t.App().Core().Doc();
-    MakeProject(doc, "Demo", {{0, "TA 1"}}, {"2026-12-07 10:00:00;S1;21"});
+    ASSERT_NO_FATAL_FAILURE(MakeProject(doc, "Demo", {{0, "TA 1"}}, {"2026-12-07 10:00:00;S1;21"}));
     ui::CTableView& table = Table(t);
     EXPECT_EQ(table.model()->rowCount(), 1);
     int added = 0;
@@ -132,7 +134,8 @@ TEST(RecordTable, OnlyPaintedCellsAreMade) {
     RunningTerminal t;
     ASSERT_TRUE(t.Started());
     CProjectDoc& doc = *t.App().Core().Doc();
-    MakeProject(doc, "Big", {{0, "TA 1"}, {1, "TA 2"}}, {"2026-01-01 00:00:00;S1;1;S2;2"});
+    ASSERT_NO_FATAL_FAILURE(
+        MakeProject(doc, "Big", {{0, "TA 1"}, {1, "TA 2"}}, {"2026-01-01 00:00:00;S1;1;S2;2"}));
     MeasurementRecord record = doc.records.front();
     doc.records.reserve(100000);
     for (int i = 1; i < 100000; ++i) {
@@ -158,13 +161,15 @@ TEST(RecordTable, OnlyPaintedCellsAreMade) {
 void ChooseCustomColumns(RunningTerminal& t, const std::vector<int>& indices) {
     ASSERT_TRUE(t.Frame().RunCommand(cmd::kTableModeCustom));
     AnswerModal(QStringLiteral("ok"), [indices](QWidget* dialog) {
-        auto* list = dialog->findChild<QListWidget*>(QStringLiteral("columnList"));
+        auto* list = Child<QListWidget>(*dialog, QStringLiteral("columnList"));
         for (int i = 0; i < list->count(); ++i) {
             const bool shown = std::find(indices.begin(), indices.end(), i) != indices.end();
             list->item(i)->setCheckState(shown ? Qt::Checked : Qt::Unchecked);
         }
     });
-    ASSERT_TRUE(t.Frame().RunCommand(cmd::kColumnChoice));
+    bool ran = false;
+    ASSERT_NO_FATAL_FAILURE(ran = t.Frame().RunCommand(cmd::kColumnChoice));
+    ASSERT_TRUE(ran);
     EXPECT_EQ(UnansweredModals(), 0);
 }
 
@@ -173,7 +178,8 @@ TEST(RecordTable, WidthsAreKeptPerDataIndex) {
     {
         RunningTerminal t;
         ASSERT_TRUE(t.Started());
-        MakeProject(*t.App().Core().Doc(), "Demo", {{0, "TA 1"}, {1, "TA 2"}, {2, "TA 1"}});
+        ASSERT_NO_FATAL_FAILURE(
+            MakeProject(*t.App().Core().Doc(), "Demo", {{0, "TA 1"}, {1, "TA 2"}, {2, "TA 1"}}));
         ui::CTableView& table = Table(t);
         ASSERT_EQ(Indices(table), std::vector<int>({0, 1, 2, 3}));
         EXPECT_GE(table.columnWidth(0), 96);
@@ -181,7 +187,7 @@ TEST(RecordTable, WidthsAreKeptPerDataIndex) {
         table.setColumnWidth(2, 150);  // S2
         table.setColumnWidth(3, 120);  // S3
         // S2 hidden: S3 moves to the place of S2 and keeps its own width.
-        ChooseCustomColumns(t, {0, 1, 3});
+        ASSERT_NO_FATAL_FAILURE(ChooseCustomColumns(t, {0, 1, 3}));
         ASSERT_EQ(Indices(table), std::vector<int>({0, 1, 3}));
         EXPECT_EQ(table.columnWidth(2), 120);
         table.setColumnWidth(2, 130);  // S3 again
@@ -189,7 +195,7 @@ TEST(RecordTable, WidthsAreKeptPerDataIndex) {
         ASSERT_EQ(Indices(table), std::vector<int>({0, 1, 2, 3}));
         EXPECT_EQ(table.columnWidth(2), 150);
         EXPECT_EQ(table.columnWidth(3), 130);
-        ChooseCustomColumns(t, {0, 1, 3});
+        ASSERT_NO_FATAL_FAILURE(ChooseCustomColumns(t, {0, 1, 3}));
         t.Frame().close();
         Profile profile(t.Folder().SettingsPath());
         EXPECT_EQ(profile.GetInt("Table", "ColWidth2", 0), 150);
@@ -205,8 +211,9 @@ TEST_P(RecordTableNumbers, ExportWritesThroughTheSaveDialog) {
     ASSERT_TRUE(t.Started());
     const UserDecimalSeparator separator(GetParam());
     const bool comma = GetParam() == ',';
-    MakeProject(*t.App().Core().Doc(), "Demo", {{0, "TA 1"}},
-                {"2026-12-07 10:00:00;S1;60", "2026-12-07 10:10:00;S1;20"});
+    ASSERT_NO_FATAL_FAILURE(
+        MakeProject(*t.App().Core().Doc(), "Demo", {{0, "TA 1"}},
+                    {"2026-12-07 10:00:00;S1;60", "2026-12-07 10:10:00;S1;20"}));
     Table(t);
     const std::string path = t.Folder().Path() + "out.csv";
     AnswerModal(QString(), [&path](QWidget* widget) {
@@ -218,7 +225,9 @@ TEST_P(RecordTableNumbers, ExportWritesThroughTheSaveDialog) {
         dialog->selectFile(QString::fromStdString(path));
         QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
     });
-    ASSERT_TRUE(t.Frame().RunCommand(cmd::kExportMarked));
+    bool ran = false;
+    ASSERT_NO_FATAL_FAILURE(ran = t.Frame().RunCommand(cmd::kExportMarked));
+    ASSERT_TRUE(ran);
     const std::string written = t.Folder().Folder().ReadFile("out.csv");
     EXPECT_EQ(written.substr(0, written.find('\r')).rfind(std::string("\xc2\xf0\xe5\xec\xff;"), 0),
               0u)
@@ -232,7 +241,8 @@ TEST_P(RecordTableNumbers, ExportWritesThroughTheSaveDialog) {
 TEST(RecordTable, ExportProposesTheProjectName) {
     RunningTerminal t;
     ASSERT_TRUE(t.Started());
-    MakeProject(*t.App().Core().Doc(), "Теплица", {{0, "TA 1"}}, {"2026-12-07 10:00:00;S1;20"});
+    ASSERT_NO_FATAL_FAILURE(MakeProject(*t.App().Core().Doc(), "Теплица", {{0, "TA 1"}},
+                                        {"2026-12-07 10:00:00;S1;20"}));
     Table(t);
     QString proposed;
     AnswerModal(QString(), [&proposed](QWidget* widget) {
@@ -243,7 +253,9 @@ TEST(RecordTable, ExportProposesTheProjectName) {
         proposed = edit->text();
         QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
     });
-    ASSERT_TRUE(t.Frame().RunCommand(cmd::kExportMarked));
+    bool ran = false;
+    ASSERT_NO_FATAL_FAILURE(ran = t.Frame().RunCommand(cmd::kExportMarked));
+    ASSERT_TRUE(ran);
     EXPECT_EQ(proposed, QStringLiteral("Теплица"));
     EXPECT_TRUE(t.Folder().Folder().Exists("Теплица.csv"));
     EXPECT_EQ(UnansweredModals(), 0);

@@ -1,7 +1,5 @@
-#include <sys/resource.h>
 #include <sys/stat.h>
 
-#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +13,7 @@
 #include "platform/Locale.h"
 #include "sensors/SensorDatabase.h"
 #include "sensors/SensorFormat.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempFolder.h"
 
 namespace vg28 {
@@ -151,15 +150,11 @@ TEST(SensorDatabase, FailedSaveKeepsTheOldFile) {
         database.Append(NoisyRecord(seed));
 
     // The disk fills up half-way: writes beyond 2000 bytes fail.
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 2000;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    test::FileSizeLimit limit;
+    ASSERT_TRUE(limit.Saved());
+    ASSERT_TRUE(limit.Lower(2000));
     const bool saved_ok = database.Save(folder.File("sensors.dat"));
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previousHandler);
+    limit.Restore();
     EXPECT_FALSE(saved_ok);
     EXPECT_EQ(folder.ReadFile("sensors.dat"), old);
     EXPECT_EQ(folder.Files(), std::vector<std::string>{"sensors.dat"});

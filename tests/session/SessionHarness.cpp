@@ -3,38 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "link/SimulatedLine.h"
 #include "platform/FixedText.h"
 #include "project/ProjectLibrary.h"
 
 namespace vg28::test {
-
-// ---------------------------------------------------------------------------------------------
-
-Answer ScriptedOperator::Show(const OperatorMessage& message) {
-    m_messages.push_back(message);
-    if (message.buttons == MessageButtons::Ok) return vg28::Answer::Ok;
-    auto queue = m_answers.find(message.stringId);
-    if (queue != m_answers.end() && !queue->second.empty()) {
-        const vg28::Answer answer = queue->second.front();
-        queue->second.pop_front();
-        return answer;
-    }
-    return m_default;
-}
-
-int ScriptedOperator::Count(int stringId) const {
-    return static_cast<int>(
-        std::count_if(m_messages.begin(), m_messages.end(),
-                      [stringId](const OperatorMessage& m) { return m.stringId == stringId; }));
-}
-
-std::vector<int> ScriptedOperator::Ids() const {
-    std::vector<int> ids;
-    for (const OperatorMessage& m : m_messages)
-        ids.push_back(m.stringId);
-    return ids;
-}
 
 // ---------------------------------------------------------------------------------------------
 
@@ -162,10 +134,8 @@ sim::SimNetworkConfig SessionHarness::OneInstrument(int mode, int records, int p
 }
 
 SessionHarness::SessionHarness(HarnessOptions options)
-    : profile(folder.File("vg28-terminal.ini")), devices(std::move(options.devices)) {
-    sensors.Load(std::string(VG28_PROGRAM_DIR) + "/sensors.dat");
-    doc = std::make_unique<CProjectDoc>(folder.Path(), profile, sensors);
-    network = std::make_shared<sim::SimNetwork>(options.network, clock);
+    : SimWiring(options.network), devices(std::move(options.devices)) {
+    op.SetDefault(Answer::No);
     shell.onSynchronization = [this] { return Synchronize(); };
     SessionServices services{*doc, sensors, profile, op, shell, clock, devices};
     if (options.em50) services.em50 = &em50;
@@ -178,7 +148,7 @@ SessionHarness::SessionHarness(HarnessOptions options)
     session->SetLineFactory([this](const std::string& name) -> std::unique_ptr<SerialLine> {
         if (failLineFactory) return nullptr;
         ++linesMade;
-        return std::make_unique<SimulatedLine>(clock, network, name);
+        return NewLine(name);
     });
     if (options.openStart) {
         session->OnCreate();

@@ -1,51 +1,29 @@
 #pragma once
-// The session run end to end against vg28sim: a fake clock, the simulated instrument network
-// reached through SimulatedLine (one far end for the whole test, so the instrument keeps its
-// state across reconnections), a scripted Operator that answers by message ID and records every
-// message, and a recording Shell whose synchronization is scripted through the document.
+// The session run end to end against vg28sim: the common wiring (fake clock, simulated
+// instrument network, a document with the shipped sensor database), the session making its lines
+// to the network as it connects (one far end for the whole test, so the instrument keeps its
+// state across reconnections), an Operator that answers by message ID (No unless scripted) and
+// records every message, and a recording Shell whose synchronization is scripted through the
+// document.
 
-#include <deque>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "SimNetwork.h"
-#include "base/Operator.h"
-#include "base/Profile.h"
 #include "graph/ViewerLauncher.h"
-#include "platform/FakeClock.h"
 #include "platform/ProcessStart.h"
-#include "project/CProjectDoc.h"
 #include "sensors/SensorDatabase.h"
 #include "session/Em50ClockControl.h"
 #include "session/NetDevice.h"
 #include "session/Session.h"
 #include "session/Shell.h"
-#include "support/TempFolder.h"
+#include "support/RecordingOperator.h"
+#include "support/SimWiring.h"
 
 namespace vg28::test {
-
-// Answers questions from per-ID queues (then the default), records every message.
-class ScriptedOperator final : public Operator {
-public:
-    Answer Show(const OperatorMessage& message) override;
-
-    void AnswerWith(int stringId, vg28::Answer answer) { m_answers[stringId].push_back(answer); }
-    void SetDefault(vg28::Answer answer) { m_default = answer; }
-    int Count(int stringId) const;
-    bool Shown(int stringId) const { return Count(stringId) > 0; }
-    const std::vector<OperatorMessage>& Messages() const { return m_messages; }
-    std::vector<int> Ids() const;
-    void Clear() { m_messages.clear(); }
-
-private:
-    std::map<int, std::deque<vg28::Answer>> m_answers;
-    vg28::Answer m_default = vg28::Answer::No;
-    std::vector<OperatorMessage> m_messages;
-};
 
 // Records every call of the session; dialogs answer from scripts.
 class RecordingShell final : public Shell {
@@ -144,7 +122,7 @@ struct HarnessOptions {
     bool openStart = true;  // run the first tick with the start window cancelled
 };
 
-class SessionHarness {
+class SessionHarness : public SimWiring {
 public:
     explicit SessionHarness(HarnessOptions options = {});
     ~SessionHarness();
@@ -174,18 +152,12 @@ public:
     CurrentState& State() { return doc->m_rCurState; }
     sim::SimInstrument& Instrument(std::size_t i = 0) { return network->Instrument(i); }
 
-    FakeClock clock{LocalTime{2011, 1, 18, 15, 30, 0}};
-    TempFolder folder;
-    Profile profile;
-    SensorDatabase sensors;
     std::vector<NetDevice> devices;
-    std::unique_ptr<CProjectDoc> doc;
-    ScriptedOperator op;
+    RecordingOperator op;  // questions answered No unless scripted
     RecordingShell shell;
     FakeEm50Clock em50;
     RecordingProcesses processes;
     std::unique_ptr<ViewerLauncher> viewer;
-    std::shared_ptr<sim::SimNetwork> network;
     std::unique_ptr<Session> session;
     int linesMade = 0;
     bool syncSucceeds = true;

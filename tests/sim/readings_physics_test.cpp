@@ -106,7 +106,7 @@ TEST(SimulatorPhysics, EveryReadingOfADayIsPhysical) {
             const std::vector<sim::SimOutput> live = instrument.Handle("data;s");
             ASSERT_EQ(live.size(), 1u);
             ASSERT_EQ(live[0].line.rfind("DATA;", 0), 0u) << live[0].line;
-            ExpectPhysical(instrument, live[0].line);
+            ASSERT_NO_FATAL_FAILURE(ExpectPhysical(instrument, live[0].line));
         }
         const std::vector<sim::SimOutput> stored =
             instrument.Handle("record;s;from;2000-01-01 00:00:00");
@@ -115,7 +115,8 @@ TEST(SimulatorPhysics, EveryReadingOfADayIsPhysical) {
             if (output.line.rfind("RECORD;S;", 0) == 0) continue;
             if (output.line.rfind("RECORD;", 0) != 0) continue;
             ++records;
-            ExpectPhysical(instrument, std::string_view(output.line).substr(7));
+            ASSERT_NO_FATAL_FAILURE(
+                ExpectPhysical(instrument, std::string_view(output.line).substr(7)));
         }
         EXPECT_EQ(records, 24u * 6u);
     }

@@ -1,23 +1,17 @@
 #pragma once
-// The terminal side of a synchronization wired to the simulator: fake clock, simulated line,
-// packet link, instrument commands, a project document over its own program folder with the
-// shipped sensor database, an Operator that records its messages, and the environment of a run.
+// The terminal side of a synchronization wired to the simulator: the common wiring (fake clock,
+// simulated network, packet link, a document with the shipped sensor database), instrument
+// commands on the document, an Operator that records its messages, and the environment of a run.
 
 #include <memory>
 #include <string>
 
 #include "SimNetwork.h"
-#include "base/Profile.h"
-#include "link/PacketLink.h"
-#include "link/SimulatedLine.h"
 #include "platform/CivilTime.h"
-#include "platform/FakeClock.h"
 #include "platform/FixedText.h"
-#include "project/CProjectDoc.h"
-#include "project/ProjectFixture.h"
 #include "protocol/InstrumentCommands.h"
-#include "sensors/SensorDatabase.h"
-#include "support/TempFolder.h"
+#include "support/RecordingOperator.h"
+#include "support/SimWiring.h"
 #include "sync/HeadlessSyncDriver.h"
 #include "sync/SyncEnvironment.h"
 #include "sync/SyncWorker.h"
@@ -37,28 +31,17 @@ inline TimeStamp StampOf(std::int64_t seconds) {
     return s;
 }
 
-struct SyncRig {
-    FakeClock clock{LocalTime{2011, 1, 18, 15, 30, 0}};
-    std::shared_ptr<sim::SimNetwork> network;
-    TempFolder folder;
-    Profile profile{folder.File("vg28.ini")};
-    SensorDatabase sensors;
-    std::unique_ptr<CProjectDoc> doc;
-    PacketLink link{clock};
+struct SyncRig : SimWiring {
     std::unique_ptr<InstrumentCommands> commands;
     RecordingOperator op;
     std::unique_ptr<SyncEnvironment> env;
 
-    explicit SyncRig(const sim::SimNetworkConfig& config = {}) {
-        network = std::make_shared<sim::SimNetwork>(config, clock);
-        sensors.Load(std::string(VG28_PROGRAM_DIR) + "/sensors.dat");
-        doc = std::make_unique<CProjectDoc>(folder.Path(), profile, sensors);
+    explicit SyncRig(const sim::SimNetworkConfig& config = {}) : SimWiring(config) {
         commands = std::make_unique<InstrumentCommands>(link, doc.get());
         CurrentState& state = doc->m_rCurState;
         state.firmwareVersion = Instrument().Firmware();
         state.connected = true;
-        link.SetState(&state);
-        link.OpenLine(std::make_unique<SimulatedLine>(clock, network));
+        OpenLink(state);
         env = std::make_unique<SyncEnvironment>(
             SyncEnvironment{*commands, *doc, sensors, folder.File("sensors.dat"), op, clock, {}});
     }

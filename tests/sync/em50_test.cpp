@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "support/TestProject.h"
 #include "sync/Em50Protocol.h"
 #include "sync/SyncDialogDriver.h"
 #include "sync/SyncRig.h"
@@ -83,7 +84,7 @@ TEST(Em50Decoding, PortTypesSetChannelIds) {
 // reset and noise, daily sums, VPD and dew point.
 class Em50Merge : public ::testing::Test {
 protected:
-    test::DocFixture fixture;
+    test::TestProject fixture;
     CProjectDoc& doc = *fixture.doc;
 
     static std::uint32_t LoggerTime(int year, int month, int day, int hour, int minute,

@@ -236,7 +236,7 @@ TEST(Synchronization, TimeBudgetFailsTheRun) {
     SyncRig rig;
     rig.CreatePcProject("Demo");
     rig.profile.WriteInt("Debug", "Log", 1);
-    SetDebugLogSource(rig.folder.File("vg28.ini"), rig.folder.File("vg28.log"), &rig.clock);
+    SetDebugLogSource(rig.profile.Path(), rig.folder.File("vg28.log"), &rig.clock);
     sim::FaultRates lost;
     lost.perMille[static_cast<int>(sim::FaultKind::Lost)] = 1000;
     rig.network->Faults().SetRates(lost);
@@ -308,9 +308,10 @@ TEST(Synchronization, InstrumentNameThatIsNoFileNameFailsTheRun) {
         EXPECT_FALSE(rig.Run(Policy::InstrumentWins)) << name;
         EXPECT_EQ(rig.folder.Files(), before) << name;
         EXPECT_FALSE(std::filesystem::exists(rig.folder.Path() + "../escape.phj"));
-        ASSERT_FALSE(rig.op.shown.empty()) << name;
-        EXPECT_EQ(rig.op.shown.back().stringId, ids::kInvalidInstrumentName);
-        EXPECT_NE(rig.op.shown.back().text.find(name[0] == 'x' ? "x?y" : name), std::string::npos)
+        ASSERT_FALSE(rig.op.Messages().empty()) << name;
+        EXPECT_EQ(rig.op.Messages().back().stringId, ids::kInvalidInstrumentName);
+        EXPECT_NE(rig.op.Messages().back().text.find(name[0] == 'x' ? "x?y" : name),
+                  std::string::npos)
             << name;
         EXPECT_FALSE(rig.doc->HasProject());
     }
@@ -543,7 +544,7 @@ TEST(Synchronization, FailedProjectSaveResetsAndOffersToClearInstrument) {
         rig.doc->setup.configTime = test::StampOf(0);
         rig.doc->SaveProject();
         const std::string fileBefore = rig.folder.ReadFile("Demo.phj");
-        rig.op.answer = answer;
+        rig.op.SetDefault(answer);
         rig.State().step = 2;
         SyncWorker worker(*rig.env, SyncJob::Full);
         AnsweringDriver driver(rig.clock, SyncWorker::kButtonInstrument);
@@ -553,12 +554,12 @@ TEST(Synchronization, FailedProjectSaveResetsAndOffersToClearInstrument) {
         EXPECT_GE(driver.faults->Failures(), 1);
         EXPECT_EQ(driver.questions, 0);
         EXPECT_EQ(worker.Result(), SyncWorker::kResultDone);
-        ASSERT_EQ(rig.op.shown.size(), 1u);
-        EXPECT_EQ(rig.op.shown[0].stringId, ids::kSyncSaveFailed);
-        EXPECT_EQ(rig.op.shown[0].text,
+        ASSERT_EQ(rig.op.Messages().size(), 1u);
+        EXPECT_EQ(rig.op.Messages()[0].stringId, ids::kSyncSaveFailed);
+        EXPECT_EQ(rig.op.Messages()[0].text,
                   "Ошибка записи - невозможно записать файл!\n\nОчистить VG-28?");
-        EXPECT_EQ(rig.op.shown[0].buttons, MessageButtons::YesNo);
-        EXPECT_EQ(rig.op.shown[0].icon, MessageIcon::Question);
+        EXPECT_EQ(rig.op.Messages()[0].buttons, MessageButtons::YesNo);
+        EXPECT_EQ(rig.op.Messages()[0].icon, MessageIcon::Question);
         EXPECT_FALSE(rig.doc->HasProject());
         EXPECT_FALSE(rig.State().synchronized);
         EXPECT_EQ(rig.Instrument().Project(), yes ? "" : "Demo");
@@ -588,11 +589,11 @@ TEST(Synchronization, FailedSensorDatabaseSaveIsReportedAndRepeated) {
     EXPECT_EQ(driver.questions, 0);
     EXPECT_EQ(worker.SensorsAdded(), 1);
     EXPECT_TRUE(worker.DatabaseNotSaved());
-    ASSERT_EQ(rig.op.shown.size(), 1u);
-    EXPECT_EQ(rig.op.shown[0].stringId, ids::kFileErrorBase + kFileWriteError);
-    EXPECT_EQ(rig.op.shown[0].text,
+    ASSERT_EQ(rig.op.Messages().size(), 1u);
+    EXPECT_EQ(rig.op.Messages()[0].stringId, ids::kFileErrorBase + kFileWriteError);
+    EXPECT_EQ(rig.op.Messages()[0].text,
               "Ошибка записи - сохранение файла невозможна!\n\n" + rig.env->sensorsPath);
-    EXPECT_EQ(rig.op.shown[0].icon, MessageIcon::Stop);
+    EXPECT_EQ(rig.op.Messages()[0].icon, MessageIcon::Stop);
     EXPECT_FALSE(rig.folder.Exists("sensors.dat"));
     EXPECT_EQ(rig.sensors.Count(), known);
     EXPECT_EQ(rig.sensors.FindById("XT 900 special"), nullptr);
@@ -609,7 +610,7 @@ TEST(Synchronization, FailedSensorDatabaseSaveIsReportedAndRepeated) {
     ASSERT_TRUE(rig.Run(Policy::FailOnQuestion));
     EXPECT_EQ(rig.Worker().SensorsAdded(), 1);
     EXPECT_FALSE(rig.Worker().DatabaseNotSaved());
-    EXPECT_EQ(rig.op.shown.size(), 1u);
+    EXPECT_EQ(rig.op.Messages().size(), 1u);
     SensorDatabase saved;
     ASSERT_TRUE(saved.Load(rig.env->sensorsPath));
     EXPECT_EQ(saved.Count(), known + 1);
@@ -630,10 +631,10 @@ TEST(Synchronization, NoProjectOnEitherSideEndsWithResultFour) {
     EXPECT_FALSE(rig.Run(Policy::InstrumentWins));
     EXPECT_EQ(rig.Worker().Result(), SyncWorker::kResultNoProject);
     EXPECT_EQ(rig.Worker().QuestionCount(), 0);
-    ASSERT_EQ(rig.op.shown.size(), 1u);
-    EXPECT_EQ(rig.op.shown[0].stringId, ids::kNoInstrumentProject);
-    EXPECT_EQ(rig.op.shown[0].text, "В VG-28 нет проекта!");
-    EXPECT_EQ(rig.op.shown[0].icon, MessageIcon::Stop);
+    ASSERT_EQ(rig.op.Messages().size(), 1u);
+    EXPECT_EQ(rig.op.Messages()[0].stringId, ids::kNoInstrumentProject);
+    EXPECT_EQ(rig.op.Messages()[0].text, "В VG-28 нет проекта!");
+    EXPECT_EQ(rig.op.Messages()[0].icon, MessageIcon::Stop);
     EXPECT_FALSE(rig.State().synchronized);
     EXPECT_FALSE(rig.doc->HasProject());
     EXPECT_EQ(rig.folder.Files(), before);

@@ -11,7 +11,7 @@
 
 #include "platform/FixedText.h"
 #include "platform/TextCodec.h"
-#include "project/ProjectFixture.h"
+#include "project/ProjectBuilders.h"
 #include "sensors/SensorDatabase.h"
 #include "support/SimProcess.h"
 #include "support/TempFolder.h"

@@ -1,41 +1,8 @@
-#include "project/ProjectFixture.h"
+#include "project/ProjectBuilders.h"
 
-#include <cstring>
-
-#include "platform/FixedText.h"
+#include <cstdint>
 
 namespace vg28::test {
-
-SensorRecord MakeSensor(const FixtureSensor& sensor) {
-    SensorRecord record = EmptySensorRecord();
-    CopyText(record.id, sensor.id);
-    CopyText(record.type, sensor.type);
-    CopyText(record.description, sensor.id);
-    record.precision = sensor.precision;
-    record.minimum = sensor.minimum;
-    record.maximum = sensor.maximum;
-    for (std::size_t i = 0; i < sensor.coefficients.size() && i < 6; ++i)
-        record.coefficients[i] = sensor.coefficients[i];
-    return record;
-}
-
-SensorDatabase MakeSensorDatabase(const TempFolder& folder, const std::vector<FixtureSensor>& specs) {
-    SensorDatabase written;
-    for (const FixtureSensor& sensor : specs)
-        written.Append(MakeSensor(sensor));
-    SensorDatabase loaded;
-    if (!specs.empty()) {
-        const std::string path = folder.File(SensorDatabase::kFileName);
-        written.Save(path);
-        loaded.Load(path);
-    }
-    return loaded;
-}
-
-DocFixture::DocFixture(const std::vector<FixtureSensor>& specs)
-    : profile(folder.File("vg28-terminal.ini")), sensors(MakeSensorDatabase(folder, specs)) {
-    doc = std::make_unique<CProjectDoc>(folder.Path(), profile, sensors);
-}
 
 MeasurementRecord MakeRecord(int year, int month, int day, int hour, int minute, int second,
                              int seed) {
