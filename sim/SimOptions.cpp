@@ -87,12 +87,17 @@ bool SimOptions::Parse(const std::vector<std::string>& args, std::string& error)
             if (!value(linkPath)) return false;
         } else if (option == "--instruments") {
             if (!value(text)) return false;
-            names = Split(text);
-            for (const std::string& name : names) {
-                if (name.empty() || name.size() > 31 || name.find(';') != std::string::npos) {
-                    error = "bad instrument name: " + name;
+            names.clear();
+            for (const std::string& typed : Split(text)) {
+                // Typed in UTF-8; the instrument knows its name in CP1251, as the prefix of
+                // every command reaches it.
+                const std::string name = TextCodec::Utf8ToCp1251(typed);
+                if (!TextCodec::FitsCp1251(typed) || name.empty() || name.size() > 31 ||
+                    name.find(';') != std::string::npos) {
+                    error = "bad instrument name: " + typed;
                     return false;
                 }
+                names.push_back(name);
             }
         } else if (option == "--no-modem") {
             network.modem = false;

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -262,6 +263,27 @@ TEST_F(ToolPortTest, PortsTellsAccessAndUse) {
     // No ports at all.
     run = Tool("ports --json --dev " + ShellQuote(folder.File("none")));
     EXPECT_EQ(run.out, "[]\n");
+}
+
+// Guards against an instrument named in Cyrillic capitals on the command line missing its
+// lower-case entry of net.xcfg (only A-Z were folded) and never being reached.
+TEST_F(ToolPortTest, CyrillicAddressFindsItsInstrument) {
+    test::SimProcess sim;
+    const std::string port = sim.Start({"--instruments", "теплица,поле", "--mode", "MANUAL"});
+    ASSERT_EQ(port.rfind("/dev/", 0), 0u) << port;
+    {
+        std::ofstream file(folder.File("net.xcfg"), std::ios::binary);
+        file << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                "<net><device id=\"Теплица\" xsaddr=\"12\"/><device id=\"Поле\" "
+                "xsaddr=\"13\"/></net>\n";
+    }
+    for (const char* typed : {"теплица", "ТЕПЛИЦА", "Теплица"}) {
+        const ToolRun run = Tool("device info --json --port " + ShellQuote(port) + " --address " +
+                                 ShellQuote(typed));
+        ASSERT_EQ(run.status, 0) << typed << "\n" << run.err;
+        EXPECT_EQ(nlohmann::json::parse(run.out)["model"].get<std::string>().substr(0, 5), "VG-28")
+            << typed;
+    }
 }
 
 }  // namespace

@@ -26,8 +26,9 @@ ToolInstrument::~ToolInstrument() {
 bool ToolInstrument::Open() {
     if (m_port == kSimulatorPortName) sim::InstallSimulator();
     if (const auto address = m_context.Options().Value("--address")) {
-        // Names in net.xcfg are kept in lower case; the instrument answers to that name.
-        const std::string name = TextCase::LowerAscii(TextCodec::Utf8ToCp1251(*address));
+        // Names in net.xcfg are kept in lower case (Cyrillic letters too, as the file reader folds
+        // them); the instrument answers to that name.
+        const std::string name = TextCase::LowerCp1251(TextCodec::Utf8ToCp1251(*address));
         CopyText(State().address, name);
         for (const NetDevice& device :
              NetConfig::LoadNetConfig(m_context.Folder() + NetConfig::kFileName)) {
