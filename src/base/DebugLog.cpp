@@ -5,6 +5,7 @@
 #else
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -62,8 +63,18 @@ void AppendLine(const std::string& path, const std::string& line) {
     std::fwrite(line.data(), 1, line.size(), file);
     std::fclose(file);
 #else
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    // Only a plain file is a log: a pipe or device in its place is never opened (a FIFO
+    // without a reader would block the program at its first logged line), and O_NONBLOCK with
+    // the check of the open descriptor covers one put there in between.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return;
+    const int fd = ::open(path.c_str(),
+                          O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0644);
     if (fd < 0) return;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return;
+    }
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
         std::string_view bytes = line;
         while (!bytes.empty()) {

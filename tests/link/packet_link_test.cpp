@@ -1,7 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <atomic>
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "ScriptedLine.h"
 #include "base/DebugLog.h"
@@ -279,6 +285,38 @@ TEST(DebugLog, WritesExactLinesOnlyWhenOn) {
     // An overlong message is cut to the 2047 characters of its buffer.
     EXPECT_EQ(text.size() - expected.size(),
               std::string("18.01.2011 15:30:05.042 - ").size() + 2047 + 2);
+    SetDebugLogSource("", "");
+}
+
+// Guards against a FIFO in the place of the log blocking the program at its first logged line
+// (an open for writing waits for a reader); the line is dropped, as any unwritable line is.
+TEST(DebugLog, PipeInPlaceOfTheLogIsNeverOpened) {
+    test::TempFolder folder;
+    FakeClock clock;
+    folder.WriteFile("on.ini", "[Debug]\nLog=1\n");
+    const std::string log = folder.File("pipe.log");
+    ASSERT_EQ(::mkfifo(log.c_str(), 0600), 0);
+    SetDebugLogSource(folder.File("on.ini"), log, &clock);
+    // Should the open block, a reader opened from another thread lets it go on, so that the test
+    // fails instead of hanging.
+    std::atomic<bool> logged{false};
+    std::thread rescue([&] {
+        for (int i = 0; i < 200 && !logged; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (logged) return;
+        const int reader = ::open(log.c_str(), O_RDONLY | O_NONBLOCK);
+        while (!logged)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (reader >= 0) ::close(reader);
+    });
+    const auto started = std::chrono::steady_clock::now();
+    DebugLog("first line");
+    logged = true;
+    rescue.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
+    struct stat info {};
+    ASSERT_EQ(::stat(log.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
     SetDebugLogSource("", "");
 }
 
