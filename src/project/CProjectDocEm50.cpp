@@ -58,16 +58,9 @@ int CProjectDoc::FindRecord(std::uint32_t dateWord, std::uint32_t timeWord, int 
 
 int CProjectDoc::AddEm50Data(std::uint32_t time,
                              const std::array<double, kEm50ValueCount>& values) {
-    const LocalTime utc = LocalFromSeconds(static_cast<std::int64_t>(time) + kEm50Epoch);
-    TimeStamp stamp;
-    stamp.year = static_cast<std::uint16_t>(utc.year);
-    stamp.month = static_cast<std::uint8_t>(utc.month);
-    stamp.day = static_cast<std::uint8_t>(utc.day);
-    stamp.hour = static_cast<std::uint8_t>(utc.hour);
-    stamp.minute = static_cast<std::uint8_t>(utc.minute);
-    stamp.second = static_cast<std::uint8_t>(utc.second);
-    DebugLog("AddEm50Data:Time = %04d-%02d-%02d %02d:%02d:%02d", utc.year, utc.month, utc.day,
-             utc.hour, utc.minute, utc.second);
+    const TimeStamp stamp = TimeStamp::FromSeconds(static_cast<std::int64_t>(time) + kEm50Epoch);
+    DebugLog("AddEm50Data:Time = %04d-%02d-%02d %02d:%02d:%02d", stamp.year, stamp.month, stamp.day,
+             stamp.hour, stamp.minute, stamp.second);
 
     const int found = FindRecord(stamp.DateWord(), stamp.TimeWord(), kFindExact);
     const bool isNew = found < 0;

@@ -56,7 +56,7 @@ bool TickUntil(ui::SyncDialog& dialog, SyncRig& rig, const W& worker,
 // S1 and S2 swapped.
 void ConflictingPcProject(SyncRig& rig, const std::string& name = "Demo") {
     rig.CreatePcProject(name);
-    rig.doc->setup.configTime = StampOf(0);
+    rig.doc->setup.configTime = TimeStamp::FromSeconds(0);
     rig.doc->setup.period = 1200;
     CopyText(rig.doc->setup.sensorIds[0], "TL 1");
     CopyText(rig.doc->setup.sensorIds[1], "TA 1");
@@ -264,7 +264,7 @@ TEST(SyncDialog, WholeSynchronizationWithConflictsAgainstTheSimulator) {
     CopyText(doc.setup.sensorIds[1], "TA 1");
     doc.setup.period = 1200;
     doc.setup.exactTime = 1;
-    doc.setup.configTime = StampOf(0);
+    doc.setup.configTime = TimeStamp::FromSeconds(0);
     ASSERT_EQ(doc.SaveProject(), kFileOk);
 
     std::deque<ScriptedAnswer> script = {

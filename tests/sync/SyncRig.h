@@ -19,18 +19,6 @@
 
 namespace vg28::test {
 
-inline TimeStamp StampOf(std::int64_t seconds) {
-    const LocalTime t = LocalFromSeconds(seconds);
-    TimeStamp s;
-    s.year = static_cast<std::uint16_t>(t.year);
-    s.month = static_cast<std::uint8_t>(t.month);
-    s.day = static_cast<std::uint8_t>(t.day);
-    s.hour = static_cast<std::uint8_t>(t.hour);
-    s.minute = static_cast<std::uint8_t>(t.minute);
-    s.second = static_cast<std::uint8_t>(t.second);
-    return s;
-}
-
 struct SyncRig : SimWiring {
     std::unique_ptr<InstrumentCommands> commands;
     RecordingOperator op;
@@ -59,7 +47,7 @@ struct SyncRig : SimWiring {
         }
         doc->setup.period = Instrument().Period();
         doc->setup.exactTime = 1;
-        doc->setup.configTime = StampOf(Instrument().ConfigTime());
+        doc->setup.configTime = TimeStamp::FromSeconds(Instrument().ConfigTime());
         doc->SaveProject();
     }
 

@@ -94,7 +94,7 @@ protected:
     }
     void AddInstrumentRecord(int hour, int minute, int second) {
         MeasurementRecord r{};
-        r.time = test::StampOf(SecondsFromLocal({2011, 1, 18, hour, minute, second}));
+        r.time = TimeStamp::FromSeconds(SecondsFromLocal({2011, 1, 18, hour, minute, second}));
         doc.InsertRecord(r);
     }
     static Em50Values Reading(double counter, double battery = 5000.0) {

@@ -110,7 +110,7 @@ TEST(Synchronization, NamedInstrumentProjectOpensOrCreatesItsFile) {
         SyncRig rig;
         if (fileExists) {
             rig.CreatePcProject("Demo");
-            rig.doc->setup.configTime = test::StampOf(0);  // older than the instrument's
+            rig.doc->setup.configTime = TimeStamp::FromSeconds(0);  // older than the instrument's
             int added = 0;
             ASSERT_TRUE(rig.doc->AddRecordLine(rig.Instrument().Records().front(), added));
             rig.doc->SaveProject();
@@ -121,7 +121,7 @@ TEST(Synchronization, NamedInstrumentProjectOpensOrCreatesItsFile) {
         EXPECT_EQ(rig.doc->records.size(), fileExists ? 1u : 0u);
         EXPECT_EQ(rig.doc->setup.period, rig.Instrument().Period());
         EXPECT_EQ(TextOf(rig.doc->setup.sensorIds[0]), "TA 1");
-        EXPECT_EQ(rig.doc->setup.configTime, test::StampOf(rig.Instrument().ConfigTime()));
+        EXPECT_EQ(rig.doc->setup.configTime, TimeStamp::FromSeconds(rig.Instrument().ConfigTime()));
         CProjectDoc reread(rig.folder.Path(), rig.profile, rig.sensors);
         ASSERT_EQ(reread.LoadProject(rig.folder.File("Demo.phj")), kFileOk);
         EXPECT_EQ(reread.setup.period, rig.Instrument().Period());
@@ -135,7 +135,7 @@ TEST(Synchronization, NamedInstrumentProjectOpensOrCreatesItsFile) {
 TEST(Synchronization, SummaryAnswerPcWritesEveryLaterDifference) {
     SyncRig rig;
     rig.CreatePcProject("Demo");
-    rig.doc->setup.configTime = test::StampOf(0);
+    rig.doc->setup.configTime = TimeStamp::FromSeconds(0);
     rig.doc->setup.period = 1200;
     CopyText(rig.doc->setup.sensorIds[0], "TL 1");
     CopyText(rig.doc->setup.sensorIds[2], "TA 1");
@@ -191,7 +191,7 @@ TEST(Synchronization, UnknownInstrumentSensorJoinsDatabase) {
     config.instruments[0].sensors.push_back(unknown);
     SyncRig rig(config);
     rig.CreatePcProject("Demo");
-    rig.doc->setup.configTime = test::StampOf(0);
+    rig.doc->setup.configTime = TimeStamp::FromSeconds(0);
     CopyText(rig.doc->setup.sensorIds[0], "TA 1");
     ASSERT_TRUE(rig.Run(Policy::InstrumentWins));
     EXPECT_EQ(rig.Worker().SensorsAdded(), 1);
@@ -434,7 +434,7 @@ TEST(Synchronization, ExactTimeIsWrittenBeforeTheEm50Question) {
         config.instruments[0].em50Flag = true;
         SyncRig rig(config);
         rig.CreatePcProject("Demo");
-        rig.doc->setup.configTime = test::StampOf(0);
+        rig.doc->setup.configTime = TimeStamp::FromSeconds(0);
         rig.doc->setup.em50 = 0;
         rig.State().step = 2;
         SyncWorker worker(*rig.env, SyncJob::Full);
@@ -494,7 +494,7 @@ TEST(Synchronization, SensorCharacteristicsQuestionAndOverwrite) {
             config.instruments[0].sensors.push_back(changed);
             SyncRig rig(config);
             rig.CreatePcProject("Demo");
-            rig.doc->setup.configTime = test::StampOf(0);
+            rig.doc->setup.configTime = TimeStamp::FromSeconds(0);
             const SensorRecord before = *rig.sensors.FindById("TA 1");
             rig.State().step = 2;
             SyncWorker worker(*rig.env, SyncJob::Full);
@@ -541,7 +541,7 @@ TEST(Synchronization, FailedProjectSaveResetsAndOffersToClearInstrument) {
         SCOPED_TRACE(yes ? "yes" : "no");
         SyncRig rig;
         rig.CreatePcProject("Demo");
-        rig.doc->setup.configTime = test::StampOf(0);
+        rig.doc->setup.configTime = TimeStamp::FromSeconds(0);
         rig.doc->SaveProject();
         const std::string fileBefore = rig.folder.ReadFile("Demo.phj");
         rig.op.SetDefault(answer);
@@ -578,7 +578,7 @@ TEST(Synchronization, FailedSensorDatabaseSaveIsReportedAndRepeated) {
     config.instruments[0].sensors.push_back(unknown);
     SyncRig rig(config);
     rig.CreatePcProject("Demo");
-    rig.doc->setup.configTime = test::StampOf(0);
+    rig.doc->setup.configTime = TimeStamp::FromSeconds(0);
     const std::size_t known = rig.sensors.Count();
     rig.State().step = 2;
     SyncWorker worker(*rig.env, SyncJob::Full);
@@ -616,7 +616,7 @@ TEST(Synchronization, FailedSensorDatabaseSaveIsReportedAndRepeated) {
     EXPECT_EQ(saved.Count(), known + 1);
     EXPECT_NE(saved.FindById("XT 900 special"), nullptr);
     EXPECT_NE(rig.sensors.FindById("XT 900 special"), nullptr);
-    EXPECT_EQ(rig.doc->setup.configTime, test::StampOf(rig.Instrument().ConfigTime()));
+    EXPECT_EQ(rig.doc->setup.configTime, TimeStamp::FromSeconds(rig.Instrument().ConfigTime()));
 }
 
 // Guards against a run without a project on either side that does not end at once with result
