@@ -347,14 +347,7 @@ std::vector<SimOutput> SimInstrument::Handle(std::string_view request) {
     if (cmd.rfind("time;", 0) == 0) {
         SystemTime t;
         if (ParseInstrumentTime(cmd.substr(5), t)) {
-            LocalTime set;
-            set.year = t.wYear;
-            set.month = t.wMonth;
-            set.day = t.wDay;
-            set.hour = t.wHour;
-            set.minute = t.wMinute;
-            set.second = t.wSecond;
-            m_offset = SecondsFromLocal(set) - PcLocalSeconds();
+            m_offset = SecondsOf(t) - PcLocalSeconds();
             m_brokenClock.clear();
             if (m_mode == 2) Schedule();
         }
@@ -454,14 +447,7 @@ std::vector<SimOutput> SimInstrument::Handle(std::string_view request) {
     if (cmd.rfind("record;s;from;", 0) == 0) {
         SystemTime t;
         if (!ParseInstrumentTime(cmd.substr(14), t)) return {};
-        LocalTime from;
-        from.year = t.wYear;
-        from.month = t.wMonth;
-        from.day = t.wDay;
-        from.hour = t.wHour;
-        from.minute = t.wMinute;
-        from.second = t.wSecond;
-        const std::string fromText = FormatTime(SecondsFromLocal(from));
+        const std::string fromText = FormatTime(SecondsOf(t));
         std::vector<SimOutput> out = Echo(request);
         std::vector<const std::string*> selected;
         for (const std::string& line : m_records) {

@@ -87,14 +87,7 @@ bool Em50Protocol::SyncEm50Clock(bool force) {
             TrimEnd(std::string_view(reply).substr(kTimePrefix.size()), kLineEnds);
         SystemTime logger;
         if (!ParseInstrumentTime(rest, logger)) return false;
-        LocalTime t;
-        t.year = logger.wYear;
-        t.month = logger.wMonth;
-        t.day = logger.wDay;
-        t.hour = logger.wHour;
-        t.minute = logger.wMinute;
-        t.second = logger.wSecond;
-        const std::int64_t difference = SecondsFromLocal(clock.Local()) - SecondsFromLocal(t);
+        const std::int64_t difference = SecondsFromLocal(clock.Local()) - SecondsOf(logger);
         if (std::llabs(difference) < 60) return true;
     }
     const LocalTime now = clock.Local();
