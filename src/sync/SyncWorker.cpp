@@ -450,7 +450,8 @@ SyncWorker::Outcome SyncWorker::FlagsStep(std::string& question) {
         m_working.exactTime = exact ? 1 : 0;
         m_working.em50 = em50 ? 1 : 0;
         if (!sides.instrument) {
-            const bool forceExactTime = !exact || exact != (doc.setup.exactTime != 0);
+            const bool forceExactTime =
+                !m_env.instrumentReadOnly && (!exact || exact != (doc.setup.exactTime != 0));
             if (forceExactTime) {
                 doc.setup.exactTime = 1;
                 pcWins = true;
