@@ -9,6 +9,7 @@
 #include "collect/StopRequest.h"
 #include "link/SimulatedLine.h"
 #include "platform/FixedText.h"
+#include "support/WritingRequests.h"
 
 namespace vg28::test {
 
@@ -92,30 +93,7 @@ void CollectRig::ExpectProjectHoldsRecordsOf(const std::string& project, std::si
 }
 
 std::vector<std::string> CollectRig::WritingRequests() const {
-    // The instrument's setting commands, as the command set sends them (any letter case).
-    static const char* const kWriting[] = {"project;id;",
-                                           "project;period;1;",
-                                           "project;f;exact;",
-                                           "project;f;em50;",
-                                           "sensor;clear",
-                                           "init",
-                                           "mode;",
-                                           "time;"};
-    std::vector<std::string> found;
-    for (const std::string& request : network->Requests()) {
-        std::string bare = request;
-        if (!bare.empty() && bare[0] == ':') bare = bare.substr(bare.find(';') + 1);
-        for (char& c : bare)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        bool writes = false;
-        for (const char* prefix : kWriting)
-            writes = writes || bare.rfind(prefix, 0) == 0;
-        // "sensor;N" reads a sensor; "sensor;N;..." writes one.
-        const std::size_t second = bare.find(';', 7);
-        writes = writes || (bare.rfind("sensor;", 0) == 0 && second != std::string::npos);
-        if (writes) found.push_back(request);
-    }
-    return found;
+    return test::WritingRequests(network->Requests());
 }
 
 }  // namespace vg28::test
