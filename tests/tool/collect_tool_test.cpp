@@ -151,7 +151,8 @@ TEST_F(CollectToolTest, OnceCollectsThreeInstrumentsOnOnePty) {
 
 // Guards against SIGINT in the middle of a download of `collect --every` not ending the
 // program at once with status 0 and the port closed, losing the records already received,
-// or the next run storing a record twice or leaving one out.
+// or the next run storing a record twice or leaving one out; and against another program
+// talking on the port while the collector's round holds it.
 TEST_F(CollectToolTest, SigintInTheMiddleOfADownloadThenOnceHasEveryRecordOnce) {
     test::SimProcess sim;
     const std::string port = sim.Start({"--records", "60"});
@@ -183,6 +184,12 @@ TEST_F(CollectToolTest, SigintInTheMiddleOfADownloadThenOnceHasEveryRecordOnce) 
         ::usleep(20000);
     ASSERT_TRUE(fs::exists(project) && fs::file_size(project) > tenRecords)
         << folder.ReadFile("collect-err.txt");
+    // The collector holds the port for its round: another program is told it is in use.
+    EXPECT_TRUE(IsTaken(port));
+    const ToolRun other = Tool("device info --port " + ShellQuote(port));
+    EXPECT_EQ(other.status, 1);
+    EXPECT_NE(other.err.find("Порт занят другой программой"), std::string::npos) << other.err;
+
     const auto signalled = std::chrono::steady_clock::now();
     ::kill(child, SIGINT);
     int status = 0;
