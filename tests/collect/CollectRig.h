@@ -3,6 +3,7 @@
 // same far end for every round, so the instruments keep their records and projects), a
 // program folder with the shipped sensor database, and the status the rounds update.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
