@@ -7,7 +7,7 @@ set -euo pipefail
 src=${1:-"$(dirname "$0")/../src"}
 
 # From the bottom up. The README's Layout table names them in the same order.
-floors=(platform base sensors project link protocol graph session sync app qtcommon ui plotvane)
+floors=(platform base sensors project link protocol graph session sync app collect qtcommon ui plotvane)
 
 declare -A rank
 for i in "${!floors[@]}"; do

@@ -35,6 +35,9 @@ struct SimSensor {
 
 struct SimInstrumentConfig {
     std::string name;  // radio network name; empty on a direct cable
+    // The radio address of the instrument's modem: it hears the line only while the terminal's
+    // modem has dialled that address (or has dialled none yet). 0: it hears every dial.
+    std::uint16_t radioAddress = 0;
     std::string model = "VG-28";
     std::uint32_t firmware = 0x01000205;
     std::string identification = "VG28-00115";
@@ -86,6 +89,7 @@ public:
     std::string TakeMonitorLine();
 
     const std::string& Name() const { return m_config.name; }
+    std::uint16_t RadioAddress() const { return m_config.radioAddress; }
     int Mode() const { return m_mode; }
     std::int64_t Now() const;  // instrument time, seconds counted like UTC
     std::int64_t NextRecordTime() const;

@@ -1,6 +1,7 @@
 #include "SimNetwork.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "platform/Clock.h"
 
@@ -26,6 +27,26 @@ SimInstrument* SimNetwork::FindInstrument(std::string_view name) {
     return nullptr;
 }
 
+bool SimNetwork::Reachable(const SimInstrument& instrument) const {
+    return instrument.RadioAddress() == 0 || !m_dialled || *m_dialled == instrument.RadioAddress();
+}
+
+void SimNetwork::Dial(const std::string& packet) {
+    // "ATFH,DT <hex>,CN": the remote modem the radio talks to from now on.
+    const std::string kDial = "ATFH,DT ";
+    if (packet.compare(0, kDial.size(), kDial) != 0) return;
+    unsigned address = 0;
+    std::size_t i = kDial.size();
+    bool digits = false;
+    for (; i < packet.size() && std::isxdigit(static_cast<unsigned char>(packet[i])); ++i) {
+        const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(packet[i])));
+        address =
+            (address * 16 + static_cast<unsigned>(c <= '9' ? c - '0' : c - 'A' + 10)) & 0xFFFFu;
+        digits = true;
+    }
+    if (digits) m_dialled = static_cast<std::uint16_t>(address);
+}
+
 void SimNetwork::Queue(std::string_view text, std::int64_t at) {
     const std::string bytes = m_faults.Mangle(text);
     // A line starts when the one before it has been sent: replies never overtake each other.
@@ -41,7 +62,9 @@ void SimNetwork::Pump() {
         instrument->CatchUp();
         const std::int64_t now = m_clock.MonotonicMs();
         const std::optional<std::int64_t> due = instrument->NextMonitorAt();
-        if (due && *due <= now) {
+        if (due && *due <= now && !Reachable(*instrument)) {
+            instrument->TakeMonitorLine();  // sent into a radio nobody listens to
+        } else if (due && *due <= now) {
             const std::string prefix =
                 instrument->Name().empty() ? std::string() : ":" + instrument->Name() + ";";
             Queue(prefix + instrument->TakeMonitorLine(), *due);
@@ -77,7 +100,9 @@ void SimNetwork::Receive(std::string_view bytes) {
 // AddressPrefix on purpose: a second reading of the same rule.
 void SimNetwork::Dispatch(const std::string& packet) {
     if (packet.compare(0, 2, "AT") == 0) {
-        if (m_config.modem) QueueReplies({{"OK\r", kModemMs}}, {}, packet);
+        if (!m_config.modem) return;
+        Dial(packet);
+        QueueReplies({{"OK\r", kModemMs}}, {}, packet);
         return;
     }
     SimInstrument* target = nullptr;
@@ -93,7 +118,7 @@ void SimNetwork::Dispatch(const std::string& packet) {
     } else {
         target = FindInstrument("");
     }
-    if (!target) return;
+    if (!target || !Reachable(*target)) return;
     QueueReplies(target->Handle(request), prefix, packet);
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The simulated far end of the instrument line: a radio modem ("+++", "AT..."), one or more
 // instruments (named ones answer only their own ":name;" prefix, an unnamed one answers
-// unaddressed requests), and the line faults. Replies are queued byte by byte with the times
+// unaddressed requests; one with a radio address only while the modem has dialled it), and the
+// line faults. Replies are queued byte by byte with the times
 // they arrive (20 ms after the request, one millisecond per byte), on the line's Clock.
 // Nothing throws.
 
@@ -49,6 +50,8 @@ public:
 
     SimInstrument& Instrument(std::size_t index = 0) { return *m_instruments.at(index); }
     SimInstrument* FindInstrument(std::string_view name);
+    // The address the modem dialled last ("ATFH,DT <hex>,CN"); none before the first dial.
+    std::optional<std::uint16_t> DialledAddress() const { return m_dialled; }
     std::size_t InstrumentCount() const { return m_instruments.size(); }
     SimFaults& Faults() { return m_faults; }
     bool Dtr() const { return m_dtr; }
@@ -64,6 +67,9 @@ private:
     };
 
     void Pump();
+    // Whether the instrument's modem hears the line at the dialled address.
+    bool Reachable(const SimInstrument& instrument) const;
+    void Dial(const std::string& packet);
     void Dispatch(const std::string& packet);
     void Queue(std::string_view bytes, std::int64_t at);
     void QueueReplies(std::vector<SimOutput> outputs, const std::string& prefix,
@@ -79,6 +85,7 @@ private:
     std::deque<QueuedByte> m_queue;
     std::vector<std::string> m_requests;
     bool m_dtr = false;
+    std::optional<std::uint16_t> m_dialled;
 };
 
 }  // namespace vg28::sim

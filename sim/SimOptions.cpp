@@ -44,22 +44,27 @@ std::vector<std::string> Split(const std::string& text) {
 }  // namespace
 
 const char* SimOptions::Usage() {
-    return "usage: vg28-sim [--link PATH] [--instruments NAME[,NAME...]] [--no-modem]\n"
-           "                [--no-module] [--soil-probe] [--firmware A.B.C.D] [--mode NAME]\n"
-           "                [--records N] [--period SECONDS] [--clock-offset SECONDS]\n"
+    return "usage: vg28-sim [--link PATH] [--instruments NAME[:ADDR][,NAME[:ADDR]...]]\n"
+           "                [--no-modem] [--no-module] [--soil-probe] [--firmware A.B.C.D]\n"
+           "                [--mode NAME] [--records N] [--period SECONDS] [--clock-offset S]\n"
            "                [--project NAME] [--seed N] [--em50] [--em50-records N]\n"
            "                [--em50-ports T1,T2,T3,T4,T5] [--em50-battery MV]\n"
            "                [--noise P] [--lost P] [--late P] [--echo P] [--foreign P]\n"
            "                [--garbage P] [--fault-seed N] [--verbose]\n"
            "Serves the simulated VG-28 instrument on a pseudo-terminal and prints its path.\n"
-           "--instruments puts several named instruments on one radio line (each answers only\n"
-           "its own \":NAME;\" prefix); without it one instrument sits on a direct cable.\n"
+           "--instruments puts several named instruments on one radio line: each answers only\n"
+           "its own \":NAME;\" prefix, and only while the modem has dialled its radio address\n"
+           "ADDR (decimal, as \"xsaddr\" in net.xcfg; default its place in the list, 1, 2, ...).\n"
+           "Each has a project of its own, the --project name followed by its place (Demo1,\n"
+           "Demo2, ...), and records of its own. Without it one instrument sits on a direct\n"
+           "cable.\n"
            "Fault rates P are per mille of the replies.\n";
 }
 
 bool SimOptions::Parse(const std::vector<std::string>& args, std::string& error) {
     SimInstrumentConfig instrument;
     std::vector<std::string> names;
+    std::vector<std::uint16_t> addresses;
     bool em50 = false;
     SimEm50Config em50Config;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -88,7 +93,18 @@ bool SimOptions::Parse(const std::vector<std::string>& args, std::string& error)
         } else if (option == "--instruments") {
             if (!value(text)) return false;
             names.clear();
-            for (const std::string& typed : Split(text)) {
+            addresses.clear();
+            for (const std::string& item : Split(text)) {
+                std::string typed = item;
+                long long address = static_cast<long long>(names.size()) + 1;
+                const std::size_t colon = item.rfind(':');
+                if (colon != std::string::npos) {
+                    typed = item.substr(0, colon);
+                    if (!ToInt(item.substr(colon + 1), 1, 65535, address)) {
+                        error = "bad radio address: " + item;
+                        return false;
+                    }
+                }
                 // Typed in UTF-8; the instrument knows its name in CP1251, as the prefix of
                 // every command reaches it.
                 const std::string name = TextCodec::Utf8ToCp1251(typed);
@@ -98,6 +114,7 @@ bool SimOptions::Parse(const std::vector<std::string>& args, std::string& error)
                     return false;
                 }
                 names.push_back(name);
+                addresses.push_back(static_cast<std::uint16_t>(address));
             }
         } else if (option == "--no-modem") {
             network.modem = false;
@@ -200,11 +217,17 @@ bool SimOptions::Parse(const std::vector<std::string>& args, std::string& error)
     } else {
         std::uint32_t seed = instrument.seed;
         int serial = 115;
-        for (const std::string& name : names) {
+        for (std::size_t i = 0; i < names.size(); ++i) {
             SimInstrumentConfig named = instrument;
-            named.name = name;
+            named.name = names[i];
+            named.radioAddress = addresses[i];
             named.seed = seed++;
             named.identification = "VG28-" + std::to_string(100000 + serial++).substr(1);
+            named.project = instrument.project + std::to_string(i + 1);
+            if (named.project.size() > 31) {
+                error = "project name and instrument number longer than 31 characters";
+                return false;
+            }
             network.instruments.push_back(named);
         }
     }

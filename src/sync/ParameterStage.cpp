@@ -177,7 +177,8 @@ ParameterStage::Outcome ParameterStage::FlagsStep(std::string& question) {
         m_run.working.exactTime = exact ? 1 : 0;
         m_run.working.em50 = em50 ? 1 : 0;
         if (!sides.instrument) {
-            const bool forceExactTime = !exact || exact != (doc.setup.exactTime != 0);
+            const bool forceExactTime =
+                !m_run.env.instrumentReadOnly && (!exact || exact != (doc.setup.exactTime != 0));
             if (forceExactTime) {
                 doc.setup.exactTime = 1;
                 pcWins = true;

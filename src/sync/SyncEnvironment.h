@@ -24,6 +24,10 @@ struct SyncEnvironment {
     // Run after the instrument's project file was loaded; empty: every sensor ID of the project
     // is looked up and a missing one is reported with ids::kSensorsNotRegistered.
     std::function<void()> checkSensorsRegistered;
+    // The instrument's project is only read, never written (the unattended collector): where
+    // the PC would set the instrument's exact-time flag on its own, the flag is taken as the
+    // instrument has it.
+    bool instrumentReadOnly = false;
 };
 
 }  // namespace vg28

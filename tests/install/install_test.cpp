@@ -57,7 +57,8 @@ TEST(Install, AnyPrefixRunsWithTheUsersDataFolder) {
                                       "share/vg28/sensors.dat",
                                       "share/vg28/net.xcfg.example",
                                       "share/man/man1/vg28-tool.1.gz",
-                                      "share/man/man1/vg28-sim.1.gz"};
+                                      "share/man/man1/vg28-sim.1.gz",
+                                      "lib/systemd/user/vg28-collect.service"};
     const bool gui = fs::exists(std::string(VG28_PROGRAM_DIR) + "/vg28-terminal");
     if (gui) {
         for (const char* file : {"bin/vg28-terminal", "bin/plotvane",
@@ -76,6 +77,13 @@ TEST(Install, AnyPrefixRunsWithTheUsersDataFolder) {
             DesktopExec(prefix + "/share/applications/com.arbolux.vg28.terminal.desktop");
         EXPECT_TRUE(fs::exists(prefix + "/bin/" + exec)) << exec;
     }
+
+    // The collector's user unit runs this prefix's vg28-tool.
+    std::ifstream unit(prefix + "/lib/systemd/user/vg28-collect.service");
+    std::string execStart;
+    for (std::string line; std::getline(unit, line);)
+        if (line.rfind("ExecStart=", 0) == 0) execStart = line.substr(10);
+    EXPECT_EQ(execStart.rfind(prefix + "/bin/vg28-tool collect --every ", 0), 0u) << execStart;
 
     const std::string home = root.File("home");
     const std::string tool = "env -u XDG_DATA_HOME HOME=" + ShellQuote(home) + " " +

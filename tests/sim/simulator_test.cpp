@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "SimOptions.h"
 #include "SimulatorInstall.h"
@@ -192,6 +194,69 @@ TEST(Simulator, ProjectOptionIsHeldInCp1251) {
         EXPECT_EQ(instrument.Handle("project;id").at(0).line,
                   "PROJECT;ID;\"" + TextCodec::Utf8ToCp1251(row.typed) + "\"\r");
     }
+}
+
+// Guards against vg28-sim's instruments on one radio line sharing a project (their records
+// would end up in one file) or a radio address, or an address given in the list not taken.
+TEST(Simulator, InstrumentsOptionGivesEachItsOwnAddressAndProject) {
+    const struct {
+        const char* list;
+        bool accepted;
+        std::vector<std::string> names;
+        std::vector<std::uint16_t> addresses;
+    } rows[] = {
+        {"a,b,c", true, {"a", "b", "c"}, {1, 2, 3}},
+        {"gh 1:12,gh 2:13", true, {"gh 1", "gh 2"}, {12, 13}},
+        {"a:0", false, {}, {}},
+        {"a:65536", false, {}, {}},
+        {"a:x", false, {}, {}},
+        {"a,,b", false, {}, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.list);
+        sim::SimOptions options;
+        std::string error;
+        ASSERT_EQ(options.Parse({"--instruments", row.list, "--records", "5"}, error), row.accepted)
+            << error;
+        if (!row.accepted) continue;
+        const auto& instruments = options.network.instruments;
+        ASSERT_EQ(instruments.size(), row.names.size());
+        for (std::size_t i = 0; i < instruments.size(); ++i) {
+            EXPECT_EQ(instruments[i].name, row.names[i]);
+            EXPECT_EQ(instruments[i].radioAddress, row.addresses[i]);
+            EXPECT_EQ(instruments[i].project, "Demo" + std::to_string(i + 1));
+            EXPECT_EQ(instruments[i].records, 5);
+            if (i > 0) {
+                EXPECT_NE(instruments[i].seed, instruments[i - 1].seed);
+            }
+        }
+    }
+}
+
+// Guards against an instrument answering while the radio modem is dialled to another address
+// (a device of net.xcfg that is switched off would seem to answer through its neighbour).
+TEST(Simulator, InstrumentAnswersOnlyAtItsDialledAddress) {
+    sim::SimNetworkConfig config;
+    config.instruments[0].name = "a";
+    config.instruments[0].radioAddress = 0x12;
+    sim::SimInstrumentConfig other = config.instruments[0];
+    other.name = "b";
+    other.radioAddress = 0x13;
+    config.instruments.push_back(other);
+    SimRig rig(config, false, "a");
+    int mode = 0;
+    EXPECT_TRUE(rig.commands.QueryMode(mode));  // nothing dialled yet: every modem hears
+    rig.State().radioAddress = 0x13;
+    rig.commands.ModemConnect();
+    EXPECT_EQ(rig.network->DialledAddress(), std::optional<std::uint16_t>(0x13));
+    EXPECT_FALSE(rig.commands.QueryMode(mode));
+    CopyText(rig.State().address, "b");
+    EXPECT_TRUE(rig.commands.QueryMode(mode));
+    rig.State().radioAddress = 0x12;
+    rig.commands.ModemConnect();
+    EXPECT_FALSE(rig.commands.QueryMode(mode));
+    CopyText(rig.State().address, "a");
+    EXPECT_TRUE(rig.commands.QueryMode(mode));
 }
 
 }  // namespace

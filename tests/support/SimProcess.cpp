@@ -1,12 +1,14 @@
 #include "support/SimProcess.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace vg28::test {
 
-std::string SimProcess::Start(const std::vector<std::string>& arguments) {
+std::string SimProcess::Start(const std::vector<std::string>& arguments,
+                              const std::string& errorFile) {
     int out[2];
     if (::pipe(out) != 0) return {};
     std::vector<char*> argv;
@@ -20,6 +22,10 @@ std::string SimProcess::Start(const std::vector<std::string>& arguments) {
     if (m_child == 0) {
         ::dup2(out[1], 1);
         ::close(out[0]);
+        if (!errorFile.empty()) {
+            const int err = ::open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            if (err >= 0) ::dup2(err, 2);
+        }
         ::execv(VG28_SIM_PROGRAM, argv.data());
         ::_exit(127);
     }

@@ -18,7 +18,8 @@ public:
     SimProcess& operator=(const SimProcess&) = delete;
 
     // Runs vg28-sim with the arguments; the first line it prints is returned (its pty path).
-    std::string Start(const std::vector<std::string>& arguments);
+    // With errorFile its standard error (the request log of --verbose) goes to that file.
+    std::string Start(const std::vector<std::string>& arguments, const std::string& errorFile = {});
     // Ends the program; true when it exited normally on the signal.
     bool Stop();
 

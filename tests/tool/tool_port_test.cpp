@@ -269,7 +269,7 @@ TEST_F(ToolPortTest, PortsTellsAccessAndUse) {
 // lower-case entry of net.xcfg (only A-Z were folded) and never being reached.
 TEST_F(ToolPortTest, CyrillicAddressFindsItsInstrument) {
     test::SimProcess sim;
-    const std::string port = sim.Start({"--instruments", "теплица,поле", "--mode", "MANUAL"});
+    const std::string port = sim.Start({"--instruments", "теплица:12,поле:13", "--mode", "MANUAL"});
     ASSERT_EQ(port.rfind("/dev/", 0), 0u) << port;
     {
         std::ofstream file(folder.File("net.xcfg"), std::ios::binary);

@@ -6,8 +6,9 @@ namespace {
 
 // Options that take a value; everything else starting with "--" is a flag.
 const std::set<std::string> kValueOptions = {
-    "--folder",  "--decimal", "--date-format", "--time-format", "--project", "--port",
-    "--address", "--view",    "--custom",      "--type",        "--dev"};
+    "--folder", "--decimal", "--date-format", "--time-format",    "--project",
+    "--port",   "--address", "--view",        "--custom",         "--type",
+    "--dev",    "--devices", "--every",       "--search-seconds", "--status"};
 
 }  // namespace
 
