@@ -265,8 +265,10 @@ TEST(ViewModePoll, CloseBoxAsksTheQuestionWithinHalfASecond) {
 
     qint64 askedAt = -1;
     QString question;
+    bool askedInsideTheWait = true;
     AnswerModal(QStringLiteral("no"), [&](QWidget* box) {
         askedAt = Now();
+        askedInsideTheWait = frame.Pump().Pumping();
         if (auto* message = qobject_cast<QMessageBox*>(box)) question = message->text();
     });
     bool closedAtOnce = true;
@@ -277,6 +279,8 @@ TEST(ViewModePoll, CloseBoxAsksTheQuestionWithinHalfASecond) {
     PrintTimes("close box asked the view-mode question after", {askedAt - closed});
     EXPECT_LT(askedAt - closed, kHalfSecond);
     EXPECT_EQ(question.toStdString(), StringTable::Get(ids::kAskDisconnectViewMode));
+    // Asked on the close path after the poll unwound, not inside its wait.
+    EXPECT_FALSE(askedInsideTheWait);
     RunningTerminal::Pump(100);
     EXPECT_TRUE(frame.isVisible());
     EXPECT_TRUE(s.connected);
