@@ -336,12 +336,19 @@ void CMainFrame::RunDeferredWork() {
         RunCommand(id);
     }
     m_runningDeferred = false;
+    if (m_tickMissed) {
+        m_tickMissed = false;
+        if (m_timer.isActive()) QTimer::singleShot(0, this, &CMainFrame::OnTick);
+    }
 }
 
 void CMainFrame::OnTick() {
     // A tick never runs inside the session's busy work, whose waits run the window's events;
-    // the next tick comes within the timer's period.
-    if (m_session->IsBusy()) return;
+    // it comes right after the work, as it would after a wait that blocked the window.
+    if (m_session->IsBusy()) {
+        m_tickMissed = true;
+        return;
+    }
     m_session->OnTimer();
     UpdateCommandUi();
     RunDeferredWork();

@@ -152,6 +152,7 @@ private:
     std::unique_ptr<WaitPump> m_pump;
     std::vector<int> m_deferred;
     bool m_runningDeferred = false;
+    bool m_tickMissed = false;
     bool m_commandsShownBusy = false;
 
     QMdiArea* m_mdi = nullptr;
