@@ -19,7 +19,6 @@ bool WaitPump::Run() {
     // would nest without end.
     if (!m_pumping) {
         m_pumping = true;
-        ++m_rounds;
         if (m_beforeEvents) m_beforeEvents();
         QCoreApplication::processEvents(QEventLoop::AllEvents);
         m_pumping = false;

@@ -26,8 +26,6 @@ public:
     // Whether a wait is running the window's events right now (code run from an event sees
     // that it runs inside an exchange).
     bool Pumping() const { return m_pumping; }
-    // Rounds of events run so far.
-    long long Rounds() const { return m_rounds; }
 
 private:
     bool Run();
@@ -35,7 +33,6 @@ private:
     std::function<void()> m_beforeEvents;
     bool m_stop = false;
     bool m_pumping = false;
-    long long m_rounds = 0;
 };
 
 }  // namespace vg28::ui
