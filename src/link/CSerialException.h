@@ -3,6 +3,7 @@
 // Win32 backend) and its system text. The packet link catches it and turns it into a failure
 // result; its text is never shown to the operator, only the cause of a failed open is.
 
+#include <cerrno>
 #include <cstddef>
 #include <exception>
 #include <string>
@@ -17,11 +18,22 @@ enum class PortFailure {
     InUse,         // another program holds the port
 };
 
+// The system code of a line operation that gave up because the wait hook asked for a stop
+// (platform/WaitHook.h), as a cancelled ReadFile fails on Win32.
+#ifdef _WIN32
+inline constexpr unsigned long kSerialStoppedCode = 995;  // ERROR_OPERATION_ABORTED
+#else
+inline constexpr unsigned long kSerialStoppedCode = ECANCELED;
+#endif
+
 class CSerialException : public std::exception {
 public:
     explicit CSerialException(unsigned long error) : m_error(error) {}
 
+    static constexpr unsigned long kStopped = kSerialStoppedCode;
+
     unsigned long Error() const { return m_error; }
+    bool IsStop() const { return m_error == kStopped; }
     PortFailure Failure() const { return FailureOf(m_error); }
     // The cause a system error code stands for when opening a port.
     static PortFailure FailureOf(unsigned long error);

@@ -14,6 +14,7 @@
 
 #include "link/CSerialException.h"
 #include "link/PortEnumerator.h"
+#include "platform/WaitHook.h"
 
 namespace vg28 {
 
@@ -70,24 +71,50 @@ bool IsHeldExclusive(int fd) {
 #endif
 }
 
-// Waits until the descriptor is ready for events or the time (ms, negative: no limit) is up.
-bool WaitReady(int fd, short events, int timeoutMs) {
-    for (;;) {
-        pollfd entry{fd, events, 0};
-        const int result = ::poll(&entry, 1, timeoutMs);
-        if (result > 0) {
-            if (entry.revents & (POLLERR | POLLNVAL)) CSerialException::Throw(EIO);
-            return true;
-        }
-        if (result == 0) return false;
-        if (errno != EINTR) CSerialException::Throw();
-    }
-}
-
 }  // namespace
 
 CSerialPort::~CSerialPort() {
     Close();
+}
+
+void CSerialPort::RunWaitHook() {
+    if (m_waitHook && m_waitHook()) CSerialException::Throw(CSerialException::kStopped);
+}
+
+bool CSerialPort::WaitReady(short events, int timeoutMs) {
+    const std::int64_t deadline = timeoutMs < 0 ? -1 : NowMs() + timeoutMs;
+    // With a hook: a first look that costs no wait, then slices, each after the hook has run.
+    for (int slice = 0;; ++slice) {
+        if (m_waitHook && slice > 0) RunWaitHook();
+        int waitMs = -1;
+        if (deadline >= 0) waitMs = static_cast<int>(std::max<std::int64_t>(deadline - NowMs(), 0));
+        if (m_waitHook) {
+            if (slice == 0) {
+                waitMs = 0;
+            } else if (waitMs < 0 || waitMs > WaitHook::kSliceMs) {
+                waitMs = WaitHook::kSliceMs;
+            }
+        }
+        pollfd entry{m_handle, events, 0};
+        const int result = ::poll(&entry, 1, waitMs);
+        if (result > 0) {
+            if (entry.revents & (POLLERR | POLLNVAL)) CSerialException::Throw(EIO);
+            return true;
+        }
+        if (result < 0 && errno != EINTR) CSerialException::Throw();
+        if (deadline >= 0 && NowMs() >= deadline) return false;
+    }
+}
+
+void CSerialPort::PauseFor(std::int64_t milliseconds) {
+    const std::int64_t end = NowMs() + milliseconds;
+    for (std::int64_t left = milliseconds; left > 0; left = end - NowMs()) {
+        if (m_waitHook) {
+            RunWaitHook();
+            left = std::min<std::int64_t>(end - NowMs(), WaitHook::kSliceMs);
+        }
+        if (left > 0) ::usleep(static_cast<useconds_t>(left) * 1000);
+    }
 }
 
 std::string CSerialPort::DeviceNameOf(int portNumber) {
@@ -257,7 +284,7 @@ std::size_t CSerialPort::Read(void* buffer, std::size_t count) {
             if (now >= deadline) break;
             waitMs = static_cast<int>(std::min<std::int64_t>(deadline - now, 1 << 30));
         }
-        if (!WaitReady(m_handle, POLLIN, waitMs)) break;
+        if (!WaitReady(POLLIN, waitMs)) break;
         const ssize_t n = ::read(m_handle, bytes + got, count - got);
         if (n > 0) {
             got += static_cast<std::size_t>(n);
@@ -267,8 +294,7 @@ std::size_t CSerialPort::Read(void* buffer, std::size_t count) {
             // before the time-out, so wait it out like a silent line.
             if (deadline >= 0) {
                 const std::int64_t left = deadline - NowMs();
-                if (left > 0)
-                    ::usleep(static_cast<useconds_t>(std::min<std::int64_t>(left, 1000)) * 1000);
+                if (left > 0) PauseFor(std::min<std::int64_t>(left, 1000));
                 continue;
             }
             break;
@@ -277,8 +303,7 @@ std::size_t CSerialPort::Read(void* buffer, std::size_t count) {
             if (errno == EIO) {
                 if (deadline < 0) break;
                 const std::int64_t left = deadline - NowMs();
-                if (left > 0)
-                    ::usleep(static_cast<useconds_t>(std::min<std::int64_t>(left, 50)) * 1000);
+                if (left > 0) PauseFor(std::min<std::int64_t>(left, 50));
                 continue;
             }
             CSerialException::Throw();
@@ -308,7 +333,7 @@ std::size_t CSerialPort::Write(const void* data, std::size_t count) {
             if (left <= 0) break;
             waitMs = static_cast<int>(left);
         }
-        if (!WaitReady(m_handle, POLLOUT, waitMs)) break;
+        if (!WaitReady(POLLOUT, waitMs)) break;
     }
     return written;
 }

@@ -4,9 +4,15 @@
 // Every failing system call throws CSerialException with the system error code; Close and
 // EnumeratePorts never throw. The POSIX backend is CSerialPort.cpp (termios, reads timed with
 // poll); the Win32 backend in win32/ follows the Win32 communications API call for call.
+//
+// With a wait hook (SetWaitHook, WaitHook.h) the POSIX reads and writes wait in slices of at most
+// WaitHook::kSliceMs and run the hook before each slice that has to wait; when it asks for a
+// stop the operation throws CSerialException::kStopped at once. The time-outs stay as set: the
+// hook's own time counts towards them. The Win32 backend keeps the hook but does not run it.
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -65,6 +71,10 @@ public:
     }
     void SetDtr();
     void ClearDtr();
+    // What the waits of Read and Write run before each slice; true from it stops the operation.
+    void SetWaitHook(std::function<bool()> hook) {
+        m_waitHook = std::move(hook);
+    }
     // Discards what the driver received and nobody read yet.
     void PurgeInput();
 
@@ -81,6 +91,14 @@ public:
 
 private:
     void Configure(std::uint32_t baudRate, int parity, int dataBits, int stopBits, int flowControl);
+#ifndef _WIN32
+    // Waits until the device is ready for events or the time (ms, negative: no limit) is up.
+    bool WaitReady(short events, int timeoutMs);
+    // Waits the time out, as a line that cannot deliver anything does.
+    void PauseFor(std::int64_t milliseconds);
+    // Runs the wait hook; throws kStopped when it asks for a stop.
+    void RunWaitHook();
+#endif
 
 #ifdef _WIN32
     HANDLE m_handle = INVALID_HANDLE_VALUE;
@@ -90,6 +108,7 @@ private:
 #endif
     bool m_overlapped = false;
     SerialTimeouts m_timeouts{};
+    std::function<bool()> m_waitHook;
 };
 
 }  // namespace vg28

@@ -88,13 +88,23 @@ bool PacketLink::IsOpen() const {
 }
 
 bool PacketLink::SendPacket(std::string_view command) {
+    m_stopped = false;
+    return WritePacket(command);
+}
+
+bool PacketLink::WritePacket(std::string_view command) {
     const std::string prefix = Prefix().ForCommand(command);
     std::size_t written = 0;
     try {
         if (!m_line || !m_line->IsOpen()) CSerialException::Throw(EBADF);
+        // Nothing goes out once a stop is asked for: the instrument would answer a request that
+        // nobody reads any more.
+        if (m_stopped || m_clock.StopRequested())
+            CSerialException::Throw(CSerialException::kStopped);
         if (!prefix.empty()) m_line->Write(prefix.data(), prefix.size());
         written = m_line->Write(command.data(), command.size());
-    } catch (const CSerialException&) {
+    } catch (const CSerialException& error) {
+        if (error.IsStop()) m_stopped = true;
         written = 0;
     }
     DebugLog("SendPacket(%d) [%s%s]", static_cast<int>(written), prefix.c_str(),
@@ -103,6 +113,7 @@ bool PacketLink::SendPacket(std::string_view command) {
 }
 
 bool PacketLink::ReceiveLine(std::string& reply) {
+    m_stopped = false;
     return ReadOneLine(reply) == LineFrom::OurInstrument;
 }
 
@@ -110,7 +121,7 @@ bool PacketLink::ReceiveOwnLine(std::string& reply) {
     // Lines of other instruments on the radio network come between a request and its answer;
     // they are not the answer and do not end the wait for it.
     constexpr int kMaxRejected = 4;
-    for (int n = 0; n <= kMaxRejected; ++n) {
+    for (int n = 0; n <= kMaxRejected && !m_stopped; ++n) {
         const LineFrom from = ReadOneLine(reply);
         if (from == LineFrom::OurInstrument) return true;
         if (from == LineFrom::Nobody) return false;
@@ -123,6 +134,7 @@ PacketLink::LineFrom PacketLink::ReadOneLine(std::string& reply) {
     bool received = false;
     try {
         if (!m_line || !m_line->IsOpen()) CSerialException::Throw(EBADF);
+        if (m_stopped) CSerialException::Throw(CSerialException::kStopped);
         for (;;) {
             unsigned char byte = 0;
             if (m_line->Read(&byte, 1) == 0) break;
@@ -133,7 +145,8 @@ PacketLink::LineFrom PacketLink::ReadOneLine(std::string& reply) {
                 break;
             }
         }
-    } catch (const CSerialException&) {
+    } catch (const CSerialException& error) {
+        if (error.IsStop()) m_stopped = true;
         received = false;
     }
     if (received && m_state) m_state->lastReplyTime = m_clock.UtcSeconds();
@@ -151,18 +164,25 @@ void PacketLink::PurgeInput() {
     }
 }
 
+bool PacketLink::Pause(int milliseconds) {
+    if (m_clock.SleepMs(milliseconds)) return true;
+    m_stopped = true;
+    return false;
+}
+
 bool PacketLink::Transact(std::string_view command, std::string& reply, int attempts,
                           const char* expected, IdenticalLine identical) {
     reply.clear();
     m_localEchoSeen = false;
+    m_stopped = false;
     if (attempts <= 0) return true;
-    m_clock.SleepMs(kPauseMs);
+    if (!Pause(kPauseMs)) return false;
     bool obtained = false;
-    for (int attempt = 0; attempt < attempts && !obtained; ++attempt) {
+    for (int attempt = 0; attempt < attempts && !obtained && !m_stopped; ++attempt) {
         // A reply that came late, or twice, to an earlier request would otherwise be read
         // as the answer to this one and keep every later exchange a line out of step.
         PurgeInput();
-        SendPacket(command);
+        WritePacket(command);
         if (ReceiveOwnLine(reply)) {
             if (reply == command && identical == IdenticalLine::LocalEcho) {
                 m_localEchoSeen = true;
@@ -171,7 +191,7 @@ bool PacketLink::Transact(std::string_view command, std::string& reply, int atte
                 obtained = true;
             }
         }
-        if (!obtained) m_clock.SleepMs(kPauseMs);
+        if (!obtained && !m_stopped) Pause(kPauseMs);
     }
     if (!obtained) return false;
     if (expected && std::strlen(expected) < kBufferSize) return StartsWith(reply, expected);
@@ -185,7 +205,7 @@ bool PacketLink::SendExpectEcho(std::string& command, int waitMs, IdenticalLine 
     reply = TextCase::UpperAscii(reply);
     if (!exchanged) return false;
     if (BeginsWith(reply, command)) return true;
-    m_clock.SleepMs(waitMs);
+    if (!Pause(waitMs)) return false;
     std::string second;
     if (!ReceiveOwnLine(second)) return false;
     return BeginsWith(second, command);

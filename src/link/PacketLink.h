@@ -8,6 +8,11 @@
 // The link owns its line. It reads and writes two values of the current document's live state:
 // the instrument address and the last-reply time (none without a document). Failures are
 // results: no operation throws, port errors become false.
+//
+// Every wait of an exchange (the line's reads and writes, the pauses between tries) runs the
+// clock's wait hook (platform/WaitHook.h). When the hook asks for a stop, the wait ends at once,
+// the exchange fails without further tries, and while the stop lasts nothing more is sent: each
+// later operation fails at once too (Stopped() tells such failures from a silent line).
 
 #include <cstddef>
 #include <memory>
@@ -81,11 +86,16 @@ public:
                         IdenticalLine identical = IdenticalLine::LocalEcho);
     // Whether the last Transact (or SendExpectEcho) skipped a local echo of its command.
     bool LocalEchoSeen() const { return m_localEchoSeen; }
+    // Whether the last operation gave up because the wait hook asked for a stop.
+    bool Stopped() const { return m_stopped; }
 
 private:
     enum class LineFrom { Nobody, OurInstrument, AnotherInstrument };
 
     void PurgeInput();
+    bool WritePacket(std::string_view command);
+    // A pause of the exchange; false (and stopped) when the wait hook asked for a stop.
+    bool Pause(int milliseconds);
     // One line read, logged, and cleaned by the address rules; whose it is.
     LineFrom ReadOneLine(std::string& reply);
     // The next line of our instrument, waiting past a few lines of other instruments.
@@ -95,6 +105,7 @@ private:
     std::unique_ptr<SerialLine> m_line;
     CurrentState* m_state = nullptr;
     bool m_localEchoSeen = false;
+    bool m_stopped = false;
     unsigned long m_openError = 0;
 };
 

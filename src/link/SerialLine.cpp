@@ -27,7 +27,7 @@ std::unique_ptr<SerialLine> MakeSerialLine(const std::string& portName, Clock& c
         std::shared_ptr<LinePeer> peer = Factory() ? Factory()(clock) : nullptr;
         return std::make_unique<SimulatedLine>(clock, std::move(peer), portName);
     }
-    return std::make_unique<SerialPortLine>(portName);
+    return std::make_unique<SerialPortLine>(portName, clock);
 }
 
 }  // namespace vg28

@@ -1,15 +1,19 @@
 #pragma once
 // A SerialLine over a CSerialPort: a serial device or a pseudo-terminal named by its path (on
-// Windows a "COM%d" name). Owns the port; failures throw CSerialException.
+// Windows a "COM%d" name). Owns the port; failures throw CSerialException. The port's waits run
+// the clock's wait hook (Clock::StopRequested), so that a line on the real clock keeps the
+// program alive and stops when asked, and one on a fake clock runs the test's pump.
 
 #include "link/CSerialPort.h"
 #include "link/SerialLine.h"
+#include "platform/Clock.h"
 
 namespace vg28 {
 
 class SerialPortLine final : public SerialLine {
 public:
-    explicit SerialPortLine(std::string device) : m_device(std::move(device)) {}
+    // The clock outlives the line.
+    SerialPortLine(std::string device, Clock& clock);
 
     void Open(const LineSettings& settings) override;
     int Close() override { return m_port.Close(); }

@@ -55,7 +55,9 @@ std::size_t SimulatedLine::Read(void* buffer, std::size_t count) {
         const std::int64_t now = m_clock.MonotonicMs();
         const std::optional<std::int64_t> next = m_peer->NextByteAt();
         if (next && (deadline < 0 || *next <= deadline)) {
-            if (*next > now) m_clock.SleepMs(static_cast<int>(*next - now));
+            if (*next > now && !m_clock.SleepMs(static_cast<int>(*next - now))) {
+                CSerialException::Throw(CSerialException::kStopped);
+            }
             const std::optional<unsigned char> byte = m_peer->TakeByte();
             if (!byte) {
                 // The peer's queue moved (a reply overtook its schedule); look again, but never
@@ -69,7 +71,9 @@ std::size_t SimulatedLine::Read(void* buffer, std::size_t count) {
         }
         // Nothing arrives in time: the read waits out its time-out. Without any time-out and
         // nothing on its way it would block forever; the simulated line returns instead.
-        if (deadline >= 0 && deadline > now) m_clock.SleepMs(static_cast<int>(deadline - now));
+        if (deadline >= 0 && deadline > now && !m_clock.SleepMs(static_cast<int>(deadline - now))) {
+            CSerialException::Throw(CSerialException::kStopped);
+        }
         break;
     }
     return got;

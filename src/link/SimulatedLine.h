@@ -1,6 +1,8 @@
 #pragma once
 // A SerialLine to an in-process far end (the simulated instrument). Reads honour the line's
 // time-outs on the given Clock: with a fake clock a 2-second time-out passes in no real time.
+// The reads wait through the clock, so they run its wait hook; a stop it asks for ends the read
+// with CSerialException::kStopped.
 // Using the line while closed throws CSerialException, as a closed port does.
 
 #include <memory>

@@ -23,8 +23,14 @@ public:
     // Local time minus UTC in seconds at the present moment.
     virtual std::int64_t LocalOffsetSeconds() const = 0;
 
-    // Blocks for the given time (a fake clock only advances).
-    virtual void SleepMs(int milliseconds) = 0;
+    // Waits for the given time. The real clock waits in slices with the wait hook run before
+    // each (WaitHook.h); a fake clock only advances, in slices through the pump a test gave it.
+    // False when the hook asked for a stop and the wait ended early.
+    virtual bool SleepMs(int milliseconds) = 0;
+
+    // Runs the wait hook once without waiting: true when a stop was asked for and the work that
+    // waits must give up. Lets a caller that is about to start something on the line ask first.
+    virtual bool StopRequested() = 0;
 
     // The process's real clock.
     static Clock& System();

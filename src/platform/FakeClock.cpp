@@ -18,6 +18,20 @@ LocalTime FakeClock::Local() const {
     return result;
 }
 
+bool FakeClock::SleepMs(int milliseconds) {
+    if (!m_pump) {
+        Advance(milliseconds);
+        return true;
+    }
+    for (int left = milliseconds; left > 0;) {
+        if (m_pump()) return false;
+        const int slice = left < WaitHook::kSliceMs ? left : WaitHook::kSliceMs;
+        Advance(slice);
+        left -= slice;
+    }
+    return true;
+}
+
 void FakeClock::Advance(std::int64_t milliseconds) {
     if (milliseconds <= 0) return;
     m_utcMs += milliseconds;

@@ -1,8 +1,12 @@
 #include "platform/SystemClock.h"
 
+#include <algorithm>
+
 #include <chrono>
 #include <ctime>
 #include <thread>
+
+#include "platform/WaitHook.h"
 
 namespace vg28 {
 
@@ -49,8 +53,22 @@ std::int64_t SystemClock::LocalOffsetSeconds() const {
     return parts.tm_gmtoff;
 }
 
-void SystemClock::SleepMs(int milliseconds) {
-    if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+bool SystemClock::SleepMs(int milliseconds) {
+    if (milliseconds <= 0) return true;
+    // The time the hook takes counts towards the wait.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    for (;;) {
+        if (WaitHook::Run()) return false;
+        const auto left = end - std::chrono::steady_clock::now();
+        if (left <= std::chrono::steady_clock::duration::zero()) return true;
+        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
+            left, std::chrono::milliseconds(WaitHook::kSliceMs)));
+        if (std::chrono::steady_clock::now() >= end) return true;
+    }
+}
+
+bool SystemClock::StopRequested() {
+    return WaitHook::Run();
 }
 
 }  // namespace vg28

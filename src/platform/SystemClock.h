@@ -1,5 +1,6 @@
 #pragma once
-// The real clock: the C library's local time and std::chrono's steady clock.
+// The real clock: the C library's local time and std::chrono's steady clock. Its waits run the
+// process's wait hook (WaitHook.h).
 
 #include "platform/Clock.h"
 
@@ -11,7 +12,8 @@ public:
     std::int64_t MonotonicMs() const override;
     LocalTime Local() const override;
     std::int64_t LocalOffsetSeconds() const override;
-    void SleepMs(int milliseconds) override;
+    bool SleepMs(int milliseconds) override;
+    bool StopRequested() override;
 };
 
 }  // namespace vg28

@@ -300,8 +300,8 @@ void InstrumentCommands::ClearProject() {
 bool InstrumentCommands::FormatMemory() {
     std::string reply;
     m_link.Transact("init\r", reply, kQ1);
-    for (int i = 0; i < 13; ++i) {
-        m_link.GetClock().SleepMs(1000);
+    for (int i = 0; i < 13 && !m_link.Stopped(); ++i) {
+        if (!m_link.GetClock().SleepMs(1000)) return false;
         std::string line;
         if (m_link.ReceiveLine(line)) return StartsWith(line, "INIT");
     }

@@ -7,6 +7,9 @@
 // The commands do not own the link or the document. The firmware version (for the "em50"
 // project flag) and the radio address come from the link's live state; the current readings
 // go to the document.
+//
+// A stop asked for by the wait hook (platform/WaitHook.h) ends every command at its next wait:
+// its exchanges fail at once (PacketLink::Stopped), the long waits of FormatMemory included.
 
 #include <cstdint>
 #include <functional>

@@ -24,6 +24,7 @@ inline constexpr int kClearInstrument = 32819;  // "О&чистить"
 inline constexpr int kAutoDownload = 32821;  // "&Автоматическое скачивание записей"
 inline constexpr int kSelectDevice = 32822;  // "&Переключить на следующий VG-28"
 inline constexpr int kFormatMemory = 32824;  // "Форматирование памяти"
+inline constexpr int kDisconnect = 32825;    // "О&тключиться"
 inline constexpr int kAbout = 57664;         // "&О программе"
 
 // Commands of the views and the frame.

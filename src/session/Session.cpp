@@ -187,7 +187,11 @@ void Session::OnTimer() {
     }
     BusyScope busy(*this);
     CurrentState& s = State();
-    switch (s.searching ? SearchTick() : RunStep(s.step)) {
+    const Outcome outcome = s.searching ? SearchTick() : RunStep(s.step);
+    // The operator disconnects or closes the window: the exchanges gave up on the stop, which
+    // is no failure of the instrument.
+    if (m_clock.StopRequested()) return;
+    switch (outcome) {
         case Outcome::Success:
             s.tries = 0;
             break;

@@ -10,6 +10,13 @@
 // and outlive it. Its state lives in the document's m_rCurState. Exchange failures are counted,
 // never thrown; everything the operator must see goes through the Operator (message boxes by
 // string ID) and the Shell (status bar, title, views, dialogs).
+//
+// The exchanges of a tick or a command run the clock's wait hook while they wait (WaitHook.h):
+// the front end keeps its window alive there, but must not call into the session for anything
+// that uses the line meanwhile. While busy, the commands that would (RunsWhileBusy false) are
+// disabled and refused; the front end keeps them until the busy work has ended. A stop asked for
+// through the hook ends the tick's exchanges at once, and the tick then counts nothing: no failed
+// try, no "VG-28 не отвечает!". The disconnect command ends the search or the link afterwards.
 
 #include <functional>
 #include <memory>
@@ -119,6 +126,14 @@ public:
     void OnSensorDatabase();
     void OnHelp();
     void OnAbout();
+    // The operator's disconnect: the search ends, the port is closed with DTR low, without the
+    // view-mode question. False, doing nothing, while busy: the front end stops the running
+    // exchange first and asks again once it has unwound.
+    bool OnDisconnect();
+    // Whether a command may run while the session is busy: it neither uses the line, nor sets a
+    // step, nor opens a dialog (the view switches and view modes, the two toggles), or it ends
+    // the busy work (disconnect, exit).
+    static bool RunsWhileBusy(int id);
     void ToggleAutoDownload() { m_autoDownload = !m_autoDownload; }
     void ToggleShowStartWindow() { m_showStartWindow = !m_showStartWindow; }
 
@@ -151,6 +166,8 @@ public:
 
 private:
     bool OpenPort();
+    // The enabling rules of the command table, the busy flag aside.
+    CommandState QueryCommandWhenIdle(int id) const;
     void RunStartAction(int action);
     void FailureAccounting();
     std::string SearchText() const;

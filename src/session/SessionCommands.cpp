@@ -235,8 +235,11 @@ void Session::OnTimeSync() {
     if (m_operator.Ask(ids::kAskTimeSync, SessionText(ids::kAskTimeSync))) SetStep(8);
 }
 
+// Format and clear talk to the instrument for seconds; busy keeps the ticks off the line while
+// their waits keep the window alive.
 void Session::OnFormatMemory() {
     if (!State().connected) return;
+    BusyScope busy(*this);
     if (!m_operator.Ask(ids::kAskFormatMemory, SessionText(ids::kAskFormatMemory))) return;
     UpdateTitle();
     m_commands.FormatMemory();
@@ -244,6 +247,7 @@ void Session::OnFormatMemory() {
 }
 
 void Session::OnClearInstrument() {
+    BusyScope busy(*this);
     if (!m_operator.Ask(ids::kAskClearInstrument, SessionText(ids::kAskClearInstrument))) return;
     if (const int saved = m_doc.SaveProject(); saved != kFileOk && m_doc.HasProject()) {
         ProjectLibrary(m_doc, m_operator).ShowFileError(saved, m_doc.PathName());
@@ -295,6 +299,34 @@ void Session::OnHelp() {
 void Session::OnAbout() {
     BusyScope busy(*this);
     m_shell.RunAbout();
+}
+
+bool Session::OnDisconnect() {
+    if (m_busy > 0) return false;
+    SetStep(0);
+    if (m_shell.HasSearchProgress()) HideSearchProgress();
+    Disconnect(false);
+    return true;
+}
+
+bool Session::RunsWhileBusy(int id) {
+    switch (id) {
+        case cmd::kShowControlPanel:
+        case cmd::kShowRecordTable:
+        case cmd::kTableModeFull:
+        case cmd::kTableModeTypical:
+        case cmd::kTableModeCustom:
+        case cmd::kTableModeDiagnostics:
+        case cmd::kPanelCurrent:
+        case cmd::kPanelLastRecord:
+        case cmd::kAutoDownload:
+        case cmd::kShowStartWindow:
+        case cmd::kDisconnect:
+        case cmd::kExit:
+            return true;
+        default:
+            return false;
+    }
 }
 
 bool Session::OnCommand(int id) {
@@ -357,12 +389,20 @@ bool Session::OnCommand(int id) {
         case cmd::kAbout:
             OnAbout();
             return true;
+        case cmd::kDisconnect:
+            return OnDisconnect();
         default:
             return false;
     }
 }
 
 CommandState Session::QueryCommand(int id) const {
+    CommandState state = QueryCommandWhenIdle(id);
+    if (m_busy > 0 && !RunsWhileBusy(id)) state.enabled = false;
+    return state;
+}
+
+CommandState Session::QueryCommandWhenIdle(int id) const {
     const CurrentState& s = State();
     const bool project = m_doc.HasProject();
     auto state = [](bool enabled, bool checked = false) {
@@ -401,6 +441,8 @@ CommandState Session::QueryCommand(int id) const {
             return state(project, m_shell.IsRecordTableActive());
         case cmd::kShowStartWindow:
             return state(true, m_showStartWindow);
+        case cmd::kDisconnect:
+            return state(m_link.IsOpen());
         default:
             // Without a handler (F3's 32778 among them) a command stays disabled.
             return CommandState{};

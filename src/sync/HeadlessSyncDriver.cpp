@@ -27,7 +27,9 @@ int HeadlessSyncDriver::Run(SyncWorker& worker) {
             }
         }
         worker.Tick();
-        if (!worker.IsClosed()) m_clock.SleepMs(SyncWorker::kTickMs);
+        // Once stopped, every exchange fails at once: ticking on would only spin.
+        if (!worker.IsClosed() && !m_clock.SleepMs(SyncWorker::kTickMs))
+            worker.Press(SyncWorker::kButtonCancel);
     }
     return worker.Result();
 }

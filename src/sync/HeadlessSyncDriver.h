@@ -2,6 +2,7 @@
 // Runs a synchronization worker without a window, for vg28-tool and the tests: it ticks the
 // worker every 200 ms of the given clock and answers each question by a fixed policy. With
 // FailOnQuestion the first question ends the run as failed, before anything more is written.
+// A stop asked for by the wait hook (platform/WaitHook.h) cancels the run, as "Отменить" does.
 
 #include "sync/SyncDialogDriver.h"
 

@@ -15,6 +15,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
+#include <algorithm>
 
 #include "app/Application.h"
 #include "base/Profile.h"
@@ -69,7 +70,7 @@ CMainFrame::CMainFrame(Application& app, Operator& op, Clock& clock, QWidget* pa
     setObjectName(QStringLiteral("mainFrame"));
     setWindowIcon(ToolbarIcons::ProgramIcon());
     m_syncDriverFactory = [](CMainFrame& frame) -> std::unique_ptr<SyncDialogDriver> {
-        return std::make_unique<SyncDialog>(&frame);
+        return std::make_unique<SyncDialog>(&frame, &frame.Pump());
     };
     m_mdi = new QMdiArea;
     m_mdi->setObjectName(QStringLiteral("mdiArea"));
@@ -91,12 +92,15 @@ CMainFrame::CMainFrame(Application& app, Operator& op, Clock& clock, QWidget* pa
 
     m_session =
         std::make_unique<Session>(MakeServices(app, op, *this, clock, &m_em50, &m_viewer, &m_link));
+    m_pump = std::make_unique<WaitPump>([this] { RefreshCommandsIfBusyChanged(); });
     // Creation: no search progress, title and link indicator, settings, timer 1 ms.
     m_session->OnCreate();
     UpdateCommandUi();
 }
 
 CMainFrame::~CMainFrame() {
+    // Nothing of a frame being destroyed may run inside a wait.
+    m_pump.reset();
     Destroy();
     // Closing the frames activates the other one; nothing here may react to that any more, as
     // the frame being deleted is half destroyed by then.
@@ -243,6 +247,9 @@ bool CMainFrame::IsViewCommand(int id) const {
 CommandState CMainFrame::QueryCommand(int id) const {
     if (id == cmd::kExit) return {true, true, false};
     if (IsViewCommand(id)) {
+        if (m_session && m_session->IsBusy() && !Session::RunsWhileBusy(id)) {
+            return {true, false, false};
+        }
         // A view's commands exist only while that view is active.
         if (IsControlPanelActive()) {
             const CommandState state = ControlPanel()->QueryCommand(id);
@@ -259,6 +266,7 @@ CommandState CMainFrame::QueryCommand(int id) const {
 }
 
 void CMainFrame::UpdateCommandUi() {
+    m_commandsShownBusy = m_session && m_session->IsBusy();
     for (const auto& [id, action] : m_actions) {
         const CommandState state = QueryCommand(id);
         action->setEnabled(state.handled && state.enabled);
@@ -270,9 +278,27 @@ void CMainFrame::UpdateCommandUi() {
     }
 }
 
+void CMainFrame::RefreshCommandsIfBusyChanged() {
+    if (m_session && m_session->IsBusy() != m_commandsShownBusy) UpdateCommandUi();
+}
+
 bool CMainFrame::RunCommand(int id) {
     const CommandState state = QueryCommand(id);
-    if (!state.handled || !state.enabled) return false;
+    if (!state.handled) return false;
+    if (m_session->IsBusy()) {
+        // Inside the session's busy work (the command came through the events of a wait): a
+        // command that would use the line waits for the work to end; a disconnect ends it first.
+        if (id == cmd::kDisconnect) {
+            m_pump->RequestStop();
+            Defer(id);
+            return false;
+        }
+        if (!Session::RunsWhileBusy(id)) {
+            Defer(id);
+            return false;
+        }
+    }
+    if (!state.enabled) return false;
     bool done = false;
     if (id == cmd::kExit) {
         close();
@@ -287,12 +313,45 @@ bool CMainFrame::RunCommand(int id) {
         done = m_session->OnCommand(id);
     }
     UpdateCommandUi();
+    RunDeferredWork();
     return done;
 }
 
+void CMainFrame::Defer(int id) {
+    if (std::find(m_deferred.begin(), m_deferred.end(), id) == m_deferred.end())
+        m_deferred.push_back(id);
+}
+
+void CMainFrame::RunDeferredWork() {
+    if (m_runningDeferred || !m_session || !m_pump || m_session->IsBusy()) return;
+    m_pump->ClearStop();
+    if (m_destroyed) {
+        m_deferred.clear();
+        return;
+    }
+    m_runningDeferred = true;
+    while (!m_deferred.empty() && !m_destroyed && !m_session->IsBusy()) {
+        const int id = m_deferred.front();
+        m_deferred.erase(m_deferred.begin());
+        RunCommand(id);
+    }
+    m_runningDeferred = false;
+    if (m_tickMissed) {
+        m_tickMissed = false;
+        if (m_timer.isActive()) QTimer::singleShot(0, this, &CMainFrame::OnTick);
+    }
+}
+
 void CMainFrame::OnTick() {
+    // A tick never runs inside the session's busy work, whose waits run the window's events;
+    // it comes right after the work, as it would after a wait that blocked the window.
+    if (m_session->IsBusy()) {
+        m_tickMissed = true;
+        return;
+    }
     m_session->OnTimer();
     UpdateCommandUi();
+    RunDeferredWork();
 }
 
 // --------------------------------------------------------------------------------------------
@@ -529,12 +588,22 @@ void CMainFrame::SavePlacement() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (m_session->IsBusy()) {
+        // The close box pressed while the line waits: the exchange gives up now, and the close
+        // runs its usual course, question included, once the work has unwound.
+        event->ignore();
+        m_pump->RequestStop();
+        Defer(cmd::kExit);
+        return;
+    }
     if (!m_session->OnClose()) {
         event->ignore();
+        RunDeferredWork();
         return;
     }
     Destroy();
     event->accept();
+    RunDeferredWork();
 }
 
 void CMainFrame::Destroy() {

@@ -4,6 +4,11 @@
 // session shows its state and runs its dialogs. It owns the session (and with it the serial
 // line), the viewer launcher and the Em50 logger's protocol; the application object owns the
 // document, the sensor database, the profile and the device list.
+//
+// The line's waits run the window's events (WaitPump). While the session is busy, the commands
+// that would use the line are disabled; one triggered anyway is kept and runs once the busy work
+// has unwound, never inside it. "О&тключиться" and the close box stop the running exchange at its
+// next wait slice; the disconnect, or the close with its usual question, then follows.
 
 #include <QMainWindow>
 #include <QPointer>
@@ -11,6 +16,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "graph/ViewerLauncher.h"
 #include "link/PacketLink.h"
@@ -20,6 +26,7 @@
 #include "session/Shell.h"
 #include "sync/Em50Protocol.h"
 #include "ui/CChildFrame.h"
+#include "ui/WaitPump.h"
 
 class QAction;
 class QLabel;
@@ -68,6 +75,9 @@ public:
     QString LinkIndicatorText() const;
     QProgressBar* SearchProgressBar() const { return m_progress; }
     QTimer& TickTimer() { return m_timer; }
+    WaitPump& Pump() { return *m_pump; }
+    // The commands kept for after the busy work, in order (the close box counts as kExit).
+    const std::vector<int>& DeferredCommands() const { return m_deferred; }
     // Runs while a transient message covers the message pane's text.
     QTimer& TransientTimer() { return m_transientTimer; }
 
@@ -117,6 +127,11 @@ private:
     void EndTransientMessage();
     QString PaneText() const;
     void OnTick();
+    // Keeps a command for after the busy work (once).
+    void Defer(int id);
+    // The stop taken back and the kept commands run, once the session is no longer busy.
+    void RunDeferredWork();
+    void RefreshCommandsIfBusyChanged();
     void Destroy();
     void SavePlacement();
     bool IsViewCommand(int id) const;
@@ -133,6 +148,12 @@ private:
     Em50Protocol m_em50;
     std::unique_ptr<Session> m_session;
     SyncDriverFactory m_syncDriverFactory;
+    // After the session: the hook goes before the session does.
+    std::unique_ptr<WaitPump> m_pump;
+    std::vector<int> m_deferred;
+    bool m_runningDeferred = false;
+    bool m_tickMissed = false;
+    bool m_commandsShownBusy = false;
 
     QMdiArea* m_mdi = nullptr;
     QPointer<CChildFrame> m_panelFrame;

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "ui/QtOperator.h"
+#include "ui/WaitPump.h"
 
 namespace vg28::ui {
 
@@ -34,8 +35,8 @@ constexpr int kQuestionLines = 4;
 
 }  // namespace
 
-SyncDialog::SyncDialog(QWidget* parent)
-    : QDialog(parent), m_progress(new QProgressBar), m_question(new QLabel) {
+SyncDialog::SyncDialog(QWidget* parent, WaitPump* pump)
+    : QDialog(parent), m_pump(pump), m_progress(new QProgressBar), m_question(new QLabel) {
     setObjectName(QStringLiteral("syncDialog"));
     setWindowTitle(QStringLiteral("Синхронизация"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -104,6 +105,8 @@ void SyncDialog::Attach(SyncWorker& worker) {
 
 int SyncDialog::Run(SyncWorker& worker) {
     Attach(worker);
+    // The operator stopped the work while the run was opening: no window comes up to wait in.
+    if (m_pump && m_pump->StopRequested()) worker.Press(SyncWorker::kButtonCancel);
     if (!worker.IsClosed()) {
         m_timer.start();
         exec();
@@ -114,17 +117,43 @@ int SyncDialog::Run(SyncWorker& worker) {
 }
 
 void SyncDialog::OnTick() {
-    if (!m_worker) return;
+    if (!m_worker || m_workerBusy) return;
+    m_workerBusy = true;
     m_worker->Tick();
+    m_workerBusy = false;
+    AfterWorker();
     Refresh();
     FinishIfClosed();
 }
 
 void SyncDialog::Press(SyncWorker::Button button) {
     if (!m_worker) return;
+    if (m_workerBusy) {
+        // A cancel outranks an answer kept before it; the first answer stays otherwise.
+        if (m_keptPress == 0 || button == SyncWorker::kButtonCancel) m_keptPress = button;
+        if (button == SyncWorker::kButtonCancel && m_pump) {
+            m_pump->RequestStop();
+            m_stopAsked = true;
+        }
+        return;
+    }
+    m_workerBusy = true;
     m_worker->Press(button);
+    m_workerBusy = false;
+    AfterWorker();
     Refresh();
     FinishIfClosed();
+}
+
+void SyncDialog::AfterWorker() {
+    if (m_stopAsked) {
+        m_stopAsked = false;
+        m_pump->ClearStop();
+    }
+    if (m_keptPress == 0) return;
+    const auto kept = static_cast<SyncWorker::Button>(m_keptPress);
+    m_keptPress = 0;
+    Press(kept);
 }
 
 void SyncDialog::reject() {

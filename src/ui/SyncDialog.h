@@ -6,6 +6,12 @@
 // the close box act as "Отменить". It runs modally over its parent; the worker decides
 // everything, the dialog only shows and forwards. Run returns the worker's result code.
 //
+// The worker's exchanges run the window's events while they wait (WaitPump), so a button can be
+// pressed while the worker is inside a tick or inside another press: the press is kept and
+// handed over once the worker is back, never inside it; "Отменить" also stops the running
+// exchange (through the pump, when the dialog has one), so that it gives up at its next wait.
+// A stop asked for before the dialog comes up cancels the run without showing it.
+//
 // Object names: "syncDialog", "syncProgress", "syncQuestion" and the buttons "instrument",
 // "pc", "details", "instrumentAll", "pcAll", "cancel".
 
@@ -22,10 +28,13 @@ class QPushButton;
 
 namespace vg28::ui {
 
+class WaitPump;
+
 class SyncDialog final : public QDialog, public SyncDialogDriver {
     Q_OBJECT
 public:
-    explicit SyncDialog(QWidget* parent = nullptr);
+    // pump may be null: a cancel then waits for the running exchange to end by itself.
+    explicit SyncDialog(QWidget* parent = nullptr, WaitPump* pump = nullptr);
 
     // Runs the opened worker until it closes.
     int Run(SyncWorker& worker) override;
@@ -45,10 +54,16 @@ protected:
 
 private:
     void Press(SyncWorker::Button button);
+    // Hands over the press kept while the worker was busy, once the stop it asked for is back.
+    void AfterWorker();
     void Refresh();
     void FinishIfClosed();
 
     SyncWorker* m_worker = nullptr;
+    WaitPump* m_pump;
+    bool m_workerBusy = false;
+    bool m_stopAsked = false;
+    int m_keptPress = 0;  // a SyncWorker::Button, 0 for none
     // A step may open a message box (the sensor check after a project was loaded); Qt does not
     // fire this timer again while its previous timeout is still being handled, so steps never
     // nest.
