@@ -48,6 +48,11 @@ PortFailure CSerialException::FailureOf(unsigned long error) {
     }
 }
 
+bool CSerialException::DeviceGone(unsigned long error) {
+    const int code = static_cast<int>(error);
+    return code == EIO || code == ENXIO || code == ENODEV;
+}
+
 void CSerialException::Throw(unsigned long error) {
     throw CSerialException(error != 0 ? error : static_cast<unsigned long>(errno));
 }

@@ -37,6 +37,10 @@ public:
     PortFailure Failure() const { return FailureOf(m_error); }
     // The cause a system error code stands for when opening a port.
     static PortFailure FailureOf(unsigned long error);
+    // Whether a read or write failed because the device went away (a USB adapter pulled out,
+    // the far end of a pseudo-terminal closed): the port must be closed and opened again.
+    bool IsDeviceGone() const { return DeviceGone(m_error); }
+    static bool DeviceGone(unsigned long error);
 
     // Fills buffer (size bytes, always NUL-terminated when size > 0) with the system's text for
     // the code and sets *helpContext to 0. Returns false, with an empty text, when the system

@@ -106,17 +106,6 @@ bool CSerialPort::WaitReady(short events, int timeoutMs) {
     }
 }
 
-void CSerialPort::PauseFor(std::int64_t milliseconds) {
-    const std::int64_t end = NowMs() + milliseconds;
-    for (std::int64_t left = milliseconds; left > 0; left = end - NowMs()) {
-        if (m_waitHook) {
-            RunWaitHook();
-            left = std::min<std::int64_t>(end - NowMs(), WaitHook::kSliceMs);
-        }
-        if (left > 0) ::usleep(static_cast<useconds_t>(left) * 1000);
-    }
-}
-
 std::string CSerialPort::DeviceNameOf(int portNumber) {
     char name[32];
     std::snprintf(name, sizeof name, "\\\\.\\COM%d", portNumber);
@@ -290,22 +279,10 @@ std::size_t CSerialPort::Read(void* buffer, std::size_t count) {
             got += static_cast<std::size_t>(n);
             lastByte = NowMs();
         } else if (n == 0) {
-            // Hang-up (the other end of a pseudo-terminal closed): nothing more will come
-            // before the time-out, so wait it out like a silent line.
-            if (deadline >= 0) {
-                const std::int64_t left = deadline - NowMs();
-                if (left > 0) PauseFor(std::min<std::int64_t>(left, 1000));
-                continue;
-            }
-            break;
+            // End of file on a terminal is a hang-up: the adapter was pulled out. A pseudo-
+            // terminal whose far end closed reads EIO instead; both mean the device is gone.
+            CSerialException::Throw(EIO);
         } else if (errno != EAGAIN && errno != EINTR) {
-            // A pseudo-terminal whose master is not open reads EIO; that is a silent line.
-            if (errno == EIO) {
-                if (deadline < 0) break;
-                const std::int64_t left = deadline - NowMs();
-                if (left > 0) PauseFor(std::min<std::int64_t>(left, 50));
-                continue;
-            }
             CSerialException::Throw();
         }
     }

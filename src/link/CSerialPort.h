@@ -94,8 +94,6 @@ private:
 #ifndef _WIN32
     // Waits until the device is ready for events or the time (ms, negative: no limit) is up.
     bool WaitReady(short events, int timeoutMs);
-    // Waits the time out, as a line that cannot deliver anything does.
-    void PauseFor(std::int64_t milliseconds);
     // Runs the wait hook; throws kStopped when it asks for a stop.
     void RunWaitHook();
 #endif

@@ -1,6 +1,7 @@
 #include "link/PacketLink.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 #include "base/DebugLog.h"
@@ -42,10 +43,11 @@ bool PacketLink::OpenPort(const std::string& portName) {
     return OpenLine(MakeSerialLine(portName, m_clock));
 }
 
-bool PacketLink::OpenLine(std::unique_ptr<SerialLine> line) {
-    m_openError = 0;
-    if (!line) return false;
-    ClosePort();
+namespace {
+
+// Opens the line at 9600 baud 8N1 without flow control, raises DTR and sets the time-outs;
+// throws as the line does.
+void OpenWithFixedSettings(SerialLine& line) {
     LineSettings settings;
     settings.baudRate = 9600;
     settings.parity = kParityNone;
@@ -55,13 +57,22 @@ bool PacketLink::OpenLine(std::unique_ptr<SerialLine> line) {
     SerialTimeouts timeouts;
     timeouts.ReadIntervalTimeout = 100;
     timeouts.ReadTotalTimeoutMultiplier = 0;
-    timeouts.ReadTotalTimeoutConstant = 2000;
+    timeouts.ReadTotalTimeoutConstant = PacketLink::kReadTimeoutMs;
     timeouts.WriteTotalTimeoutMultiplier = 2;
     timeouts.WriteTotalTimeoutConstant = 100;
+    line.Open(settings);
+    line.SetDtr();
+    line.SetTimeouts(timeouts);
+}
+
+}  // namespace
+
+bool PacketLink::OpenLine(std::unique_ptr<SerialLine> line) {
+    m_openError = 0;
+    if (!line) return false;
+    ClosePort();
     try {
-        line->Open(settings);
-        line->SetDtr();
-        line->SetTimeouts(timeouts);
+        OpenWithFixedSettings(*line);
     } catch (const CSerialException& error) {
         // A port left open with partial settings would be talked through by the next connect.
         DebugLog("OpenPort(%s) failed: %lu", line->Name().c_str(), error.Error());
@@ -74,6 +85,7 @@ bool PacketLink::OpenLine(std::unique_ptr<SerialLine> line) {
 }
 
 void PacketLink::ClosePort() {
+    m_lineGone = false;
     if (!m_line) return;
     try {
         if (m_line->IsOpen()) m_line->ClearDtr();
@@ -84,7 +96,35 @@ void PacketLink::ClosePort() {
 }
 
 bool PacketLink::IsOpen() const {
-    return m_line && m_line->IsOpen();
+    return m_line && (m_line->IsOpen() || m_lineGone);
+}
+
+bool PacketLink::LineReady() {
+    if (!m_line) return false;
+    if (m_line->IsOpen()) return true;
+    if (!m_lineGone) return false;
+    try {
+        OpenWithFixedSettings(*m_line);
+    } catch (const CSerialException& error) {
+        DebugLog("ReopenPort(%s) failed: %lu", m_line->Name().c_str(), error.Error());
+        m_line->Close();
+        return false;
+    }
+    DebugLog("ReopenPort(%s): the device is back", m_line->Name().c_str());
+    m_lineGone = false;
+    return true;
+}
+
+void PacketLink::NoteLineError(const CSerialException& error) {
+    if (error.IsStop()) {
+        m_stopped = true;
+        return;
+    }
+    if (!error.IsDeviceGone() || !m_line || !m_line->IsOpen()) return;
+    DebugLog("Port %s went away (%lu): closed until it can be opened again", m_line->Name().c_str(),
+             error.Error());
+    m_line->Close();
+    m_lineGone = true;
 }
 
 bool PacketLink::SendPacket(std::string_view command) {
@@ -96,15 +136,15 @@ bool PacketLink::WritePacket(std::string_view command) {
     const std::string prefix = Prefix().ForCommand(command);
     std::size_t written = 0;
     try {
-        if (!m_line || !m_line->IsOpen()) CSerialException::Throw(EBADF);
         // Nothing goes out once a stop is asked for: the instrument would answer a request that
         // nobody reads any more.
         if (m_stopped || m_clock.StopRequested())
             CSerialException::Throw(CSerialException::kStopped);
+        if (!LineReady()) CSerialException::Throw(EBADF);
         if (!prefix.empty()) m_line->Write(prefix.data(), prefix.size());
         written = m_line->Write(command.data(), command.size());
     } catch (const CSerialException& error) {
-        if (error.IsStop()) m_stopped = true;
+        NoteLineError(error);
         written = 0;
     }
     DebugLog("SendPacket(%d) [%s%s]", static_cast<int>(written), prefix.c_str(),
@@ -133,8 +173,12 @@ PacketLink::LineFrom PacketLink::ReadOneLine(std::string& reply) {
     reply.clear();
     bool received = false;
     try {
-        if (!m_line || !m_line->IsOpen()) CSerialException::Throw(EBADF);
         if (m_stopped) CSerialException::Throw(CSerialException::kStopped);
+        if (!LineReady()) {
+            // A device that is away answers nothing: the try lasts as long as a silent line's.
+            if (m_lineGone) Pause(kReadTimeoutMs);
+            CSerialException::Throw(EBADF);
+        }
         for (;;) {
             unsigned char byte = 0;
             if (m_line->Read(&byte, 1) == 0) break;
@@ -146,7 +190,7 @@ PacketLink::LineFrom PacketLink::ReadOneLine(std::string& reply) {
             }
         }
     } catch (const CSerialException& error) {
-        if (error.IsStop()) m_stopped = true;
+        NoteLineError(error);
         received = false;
     }
     if (received && m_state) m_state->lastReplyTime = m_clock.UtcSeconds();
@@ -156,11 +200,30 @@ PacketLink::LineFrom PacketLink::ReadOneLine(std::string& reply) {
     return Prefix().TakeOwnReply(reply) ? LineFrom::OurInstrument : LineFrom::AnotherInstrument;
 }
 
+std::size_t PacketLink::DrainUntilQuiet(int limitMs) {
+    std::size_t dropped = 0;
+    const std::int64_t endMs = m_clock.MonotonicMs() + limitMs;
+    try {
+        if (!m_line || !m_line->IsOpen() || m_stopped) return 0;
+        char buffer[256];
+        while (m_clock.MonotonicMs() < endMs) {
+            const std::size_t read = m_line->Read(buffer, sizeof buffer);
+            if (read == 0) break;
+            dropped += read;
+        }
+    } catch (const CSerialException& error) {
+        NoteLineError(error);
+    }
+    if (dropped > 0) DebugLog("DrainInput dropped %zu bytes", dropped);
+    return dropped;
+}
+
 void PacketLink::PurgeInput() {
     try {
         if (m_line && m_line->IsOpen()) m_line->PurgeInput();
-    } catch (const CSerialException&) {
+    } catch (const CSerialException& error) {
         // The exchange that follows meets the same port error and reports it.
+        NoteLineError(error);
     }
 }
 

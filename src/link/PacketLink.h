@@ -24,6 +24,7 @@
 
 namespace vg28 {
 
+class CSerialException;
 class Clock;
 struct CurrentState;
 
@@ -35,6 +36,8 @@ public:
     static constexpr std::size_t kBufferSize = 2048;
     // Replies are logged with at most this many characters.
     static constexpr int kLoggedReply = 479;
+    // A read waits at most this long for the first byte of a reply.
+    static constexpr int kReadTimeoutMs = 2000;
 
     explicit PacketLink(Clock& clock);
     ~PacketLink();
@@ -60,8 +63,17 @@ public:
     // Lowers DTR and closes the line (the closed line stays until the next open); nothing
     // when it is closed.
     void ClosePort();
+    // True while the port is open, and while a port whose device went away waits to be
+    // opened again: a read or write that fails because the device is gone (an unplugged USB
+    // adapter) closes the line, and each later exchange first opens the same name again. An
+    // exchange whose open fails is a try without an answer and lasts as long as one.
     bool IsOpen() const;
     SerialLine* Line() const { return m_line.get(); }
+
+    // Reads and drops what the line still carries (an instrument streaming the rest of a
+    // download whose reader went away) until one read time-out passes without a byte or
+    // limitMs is over. The number of bytes dropped.
+    std::size_t DrainUntilQuiet(int limitMs);
 
     // Writes one command (with the address prefix when due). True when all bytes of the
     // command itself were written.
@@ -92,6 +104,10 @@ public:
 private:
     enum class LineFrom { Nobody, OurInstrument, AnotherInstrument };
 
+    // The line open for an exchange: open already, or opened again after its device went away.
+    bool LineReady();
+    // A stop ends the exchange; a device gone closes the line until LineReady opens it again.
+    void NoteLineError(const CSerialException& error);
     void PurgeInput();
     bool WritePacket(std::string_view command);
     // A pause of the exchange; false (and stopped) when the wait hook asked for a stop.
@@ -106,6 +122,7 @@ private:
     CurrentState* m_state = nullptr;
     bool m_localEchoSeen = false;
     bool m_stopped = false;
+    bool m_lineGone = false;
     unsigned long m_openError = 0;
 };
 

@@ -148,7 +148,8 @@ SessionHarness::SessionHarness(HarnessOptions options)
     session->SetLineFactory([this](const std::string& name) -> std::unique_ptr<SerialLine> {
         if (failLineFactory) return nullptr;
         ++linesMade;
-        return NewLine(name);
+        std::unique_ptr<SerialLine> line = NewLine(name);
+        return wrapLine ? wrapLine(std::move(line)) : std::move(line);
     });
     if (options.openStart) {
         session->OnCreate();

@@ -160,6 +160,8 @@ public:
     std::unique_ptr<ViewerLauncher> viewer;
     std::unique_ptr<Session> session;
     int linesMade = 0;
+    // Wraps each line the session makes (a line that can fail as a real one does).
+    std::function<std::unique_ptr<SerialLine>(std::unique_ptr<SerialLine>)> wrapLine;
     bool syncSucceeds = true;
     bool failLineFactory = false;
 };

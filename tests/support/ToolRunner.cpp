@@ -1,6 +1,9 @@
 #include "support/ToolRunner.h"
 
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -36,6 +39,40 @@ ToolRun RunTool(const TempFolder& folder, const std::string& arguments) {
     std::error_code ignored;
     std::filesystem::remove(errFile, ignored);
     return run;
+}
+
+ToolProcess::ToolProcess(const TempFolder& folder, const std::vector<std::string>& arguments,
+                         const std::string& errorFile) {
+    std::vector<std::string> words = {"vg28-tool", "--folder", folder.Path()};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    const std::string tool = std::string(VG28_PROGRAM_DIR) + "/vg28-tool";
+    m_child = ::fork();
+    if (m_child == 0) {
+        const int err = ::open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (err >= 0) ::dup2(err, 2);
+        ::execv(tool.c_str(), argv.data());
+        ::_exit(127);
+    }
+}
+
+ToolProcess::~ToolProcess() {
+    if (m_child > 0 && ::kill(m_child, SIGKILL) == 0) ::waitpid(m_child, nullptr, 0);
+}
+
+void ToolProcess::Signal(int signal) const {
+    if (m_child > 0) ::kill(m_child, signal);
+}
+
+int ToolProcess::Wait() {
+    if (m_child <= 0) return -1;
+    int status = 0;
+    if (::waitpid(m_child, &status, 0) != m_child) status = -1;
+    m_child = -1;
+    return status;
 }
 
 }  // namespace vg28::test

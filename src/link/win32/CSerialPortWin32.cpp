@@ -49,6 +49,11 @@ PortFailure CSerialException::FailureOf(unsigned long error) {
     }
 }
 
+bool CSerialException::DeviceGone(unsigned long error) {
+    return error == ERROR_BAD_COMMAND || error == ERROR_GEN_FAILURE ||
+           error == ERROR_DEVICE_NOT_CONNECTED || error == ERROR_DEVICE_REMOVED;
+}
+
 void CSerialException::Throw(unsigned long error) {
     throw CSerialException(error != 0 ? error : ::GetLastError());
 }
