@@ -61,11 +61,16 @@ RoundResult Collector::RunRound(CollectStatus& status, const AfterDevice& afterD
         auto owned = std::make_unique<CollectorLine>(std::move(made), m_options.setClock);
         line = owned.get();
         if (link.OpenLine(std::move(owned))) return true;
+        line = nullptr;  // the refused line is gone with its open
         result.portError = PortErrorText(m_options.port, link.OpenError());
         return false;
     };
 
     result.portOpened = open();
+    if (result.portOpened && !m_lineDrained) {
+        link.DrainUntilQuiet(kDrainLimitMs);
+        m_lineDrained = true;
+    }
     result.allCollected = result.portOpened;
     for (std::size_t i = 0; i < targets.size(); ++i) {
         if (StopRequested()) {
@@ -99,8 +104,10 @@ RoundResult Collector::RunRound(CollectStatus& status, const AfterDevice& afterD
     }
     if (StopRequested()) result.stopped = true;
     link.ClosePort();
-    result.bytesSent += line->BytesSent();
-    result.bytesReceived += line->BytesReceived();
+    if (line) {
+        result.bytesSent += line->BytesSent();
+        result.bytesReceived += line->BytesReceived();
+    }
     result.lineMs = m_env.clock.MonotonicMs() - startMs;
     return result;
 }

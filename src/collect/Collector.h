@@ -66,10 +66,11 @@ public:
     // name).
     std::vector<NetDevice> Targets() const;
 
-    // One round. status holds what was known before (CollectStatus::ForDevices; it may list
-    // more devices than the round's, and an entry missing for one of them is added at the end);
-    // each target's entry is replaced when its device is done, and afterDevice is called then
-    // with that entry's index.
+    // One round. The first round of a collector first lets the line fall quiet: an instrument
+    // may still be sending the download a stopped run before this one asked for. status holds what
+    // was known before (CollectStatus::ForDevices; it may list more devices than the round's, and
+    // an entry missing for one of them is added at the end); each target's entry is replaced when
+    // its device is done, and afterDevice is called then with that entry's index.
     RoundResult RunRound(CollectStatus& status, const AfterDevice& afterDevice = {});
 
     // A round every everySeconds seconds (counted from the start of the one before; at once
@@ -84,8 +85,12 @@ private:
     static std::optional<std::string> OwnerOf(const CollectStatus& status, std::size_t index,
                                               const std::string& project);
 
+    // The longest wait for a line that keeps talking before the first round goes on anyway.
+    static constexpr int kDrainLimitMs = 180000;
+
     Environment m_env;
     CollectOptions m_options;
+    bool m_lineDrained = false;
 };
 
 }  // namespace vg28

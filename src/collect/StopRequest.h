@@ -4,8 +4,9 @@
 // StopRequested(), its one check. The current exchange ends (the line's reads return at once
 // from then on), what was received stays stored, and the port is closed.
 //
-// Raising is async-signal-safe: a lock-free atomic flag, nothing else. Until the port's waits
-// can be ended by a stop, a read already waiting runs out its time-out (at most about 2 s).
+// Raising is async-signal-safe: a lock-free atomic flag, nothing else. A read already waiting
+// ends at once only where the front end has made the flag the process's wait hook (vg28-tool
+// does); otherwise it runs out its time-out (at most about 2 s).
 
 #include <atomic>
 

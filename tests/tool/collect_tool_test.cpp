@@ -157,23 +157,9 @@ TEST_F(CollectToolTest, SigintInTheMiddleOfADownloadThenOnceHasEveryRecordOnce) 
     test::SimProcess sim;
     const std::string port = sim.Start({"--records", "60"});
     ASSERT_EQ(port.rfind("/dev/", 0), 0u) << port;
-    const std::string errFile = folder.File("collect-err.txt");
-    const pid_t child = ::fork();
-    if (child == 0) {
-        const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        ::dup2(err, 2);
-        const std::string tool = std::string(VG28_PROGRAM_DIR) + "/vg28-tool";
-        ::execl(tool.c_str(), "vg28-tool", "--folder", folder.Path().c_str(), "collect", "--every",
-                "30", "--port", port.c_str(), static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    ASSERT_GT(child, 0);
-    struct KillOnFailure {
-        pid_t child;
-        ~KillOnFailure() {
-            if (child > 0 && ::kill(child, SIGKILL) == 0) ::waitpid(child, nullptr, 0);
-        }
-    } guard{child};
+    test::ToolProcess collector(folder, {"collect", "--every", "30", "--port", port},
+                                folder.File("collect-err.txt"));
+    ASSERT_TRUE(collector.Started());
     // The download has begun when the project file holds some records.
     const std::string project = folder.File("Demo.phj");
     const std::uintmax_t tenRecords =
@@ -191,10 +177,8 @@ TEST_F(CollectToolTest, SigintInTheMiddleOfADownloadThenOnceHasEveryRecordOnce) 
     EXPECT_NE(other.err.find("Порт занят другой программой"), std::string::npos) << other.err;
 
     const auto signalled = std::chrono::steady_clock::now();
-    ::kill(child, SIGINT);
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    guard.child = -1;
+    collector.Signal(SIGINT);
+    const int status = collector.Wait();
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - signalled).count();
     ASSERT_TRUE(WIFEXITED(status)) << "ended by the signal itself";
@@ -210,8 +194,8 @@ TEST_F(CollectToolTest, SigintInTheMiddleOfADownloadThenOnceHasEveryRecordOnce) 
     EXPECT_EQ(stopped["devices"][0]["result"], "stopped");
     EXPECT_EQ(stopped["devices"][0]["records"], partial.size());
 
-    // The instrument sends the rest of its burst: the next run comes after it.
-    ::sleep(12);
+    // The instrument is still sending the rest of its burst: the new run lets the line fall
+    // quiet before it talks.
     const ToolRun again = Tool("collect --once --port " + ShellQuote(port));
     ASSERT_EQ(again.status, 0) << again.err;
     const std::vector<std::string> all = RecordTimes("Demo");

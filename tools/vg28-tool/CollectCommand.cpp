@@ -23,6 +23,7 @@
 #include "platform/FixedText.h"
 #include "platform/TextCase.h"
 #include "platform/TextCodec.h"
+#include "platform/WaitHook.h"
 
 namespace vg28::tool {
 
@@ -36,12 +37,15 @@ void OnStopSignal(int) {
     StopRequest::Raise();
 }
 
+// SIGINT and SIGTERM raise the stop; the wait hook makes every wait of the line and of the clock
+// end within a slice of it, so the exchange that runs ends at once.
 void CatchStopSignals() {
     struct sigaction action {};
     action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
+    WaitHook::Install([] { return StopRequest::Raised(); });
 }
 
 // A whole number of seconds in [low, high] from an option; false when it is no such number.
