@@ -199,6 +199,7 @@ struct Observed {
     bool modalOverFrame = true;
     bool ticking = true;  // its own 200 ms timer running
     int unexpected = 0;
+    std::vector<QString> boxes;  // the message boxes answered, for a failure's report
 };
 
 // Answers the synchronization dialog's questions by the script, as a person clicks, and the
@@ -227,7 +228,9 @@ void AnswerAsAPerson(ui::CMainFrame& frame, std::deque<ScriptedAnswer>& script, 
         button->click();
         return;
     }
-    if (modal && qobject_cast<QMessageBox*>(modal)) {
+    if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+        if (seen.boxes.empty() || seen.boxes.back() != box->text())
+            seen.boxes.push_back(box->text());
         for (const char* name : {"no", "ok"}) {
             if (auto* button = modal->findChild<QAbstractButton*>(QString::fromLatin1(name))) {
                 button->click();
@@ -299,7 +302,18 @@ TEST(SyncDialog, WholeSynchronizationWithConflictsAgainstTheSimulator) {
         RunningTerminal::Pump(50);
     frame.TickTimer().stop();
     person.stop();
-    ASSERT_TRUE(finished()) << frame.StatusText().toStdString();
+    ASSERT_TRUE(finished()) << [&] {
+        std::string report = frame.StatusText().toStdString() + "\nrecords " +
+                             std::to_string(doc.records.size()) + ", synchronized " +
+                             std::to_string(doc.m_rCurState.synchronized) + ", step " +
+                             std::to_string(doc.m_rCurState.step) + ", questions left " +
+                             std::to_string(script.size());
+        for (const QString& question : seen.questions)
+            report += "\nquestion: " + question.toStdString();
+        for (const QString& box : seen.boxes)
+            report += "\nbox: " + box.toStdString();
+        return report;
+    }();
 
     EXPECT_EQ(seen.unexpected, 0);
     EXPECT_TRUE(script.empty());

@@ -267,7 +267,7 @@ TEST_F(ToolTest, SyncTakesCyrillicProjectOfTheInstrument) {
     const std::string linkPath = folder.File("ttyVG28");
     test::SimProcess sim;
     const std::string printed =
-        sim.Start({"--link", linkPath, "--project", "Теплица", "--records", "3"});
+        sim.Start({"--link", linkPath, "--project", "Теплица", "--records", "3", "--mode", "STOP"});
     ASSERT_EQ(printed.rfind("/dev/", 0), 0u) << printed;
     const std::string port = " --port " + ShellQuote(linkPath);
 
