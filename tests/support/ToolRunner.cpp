@@ -5,8 +5,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
+
+#include "project/CProjectDoc.h"
 
 namespace vg28::test {
 
@@ -39,6 +42,20 @@ ToolRun RunTool(const TempFolder& folder, const std::string& arguments) {
     std::error_code ignored;
     std::filesystem::remove(errFile, ignored);
     return run;
+}
+
+bool AwaitRecordsInFile(const std::string& projectFile, int records, int seconds) {
+    const std::uintmax_t size = CProjectDoc::kHeaderSize + sizeof(ProjectSetup) +
+                                static_cast<std::uintmax_t>(records) * sizeof(MeasurementRecord);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    const auto holds = [&] {
+        std::error_code missing;
+        const std::uintmax_t now = std::filesystem::file_size(projectFile, missing);
+        return !missing && now > size;
+    };
+    while (std::chrono::steady_clock::now() < deadline && !holds())
+        ::usleep(20000);
+    return holds();
 }
 
 ToolProcess::ToolProcess(const TempFolder& folder, const std::vector<std::string>& arguments,

@@ -22,6 +22,10 @@ std::string ShellQuote(const std::string& text);
 // vg28-tool --folder <folder> <arguments> (arguments as a shell would read them).
 ToolRun RunTool(const TempFolder& folder, const std::string& arguments);
 
+// Waits until the project file holds more than that many records (a download running in
+// another program has begun); false when it did not within the time.
+bool AwaitRecordsInFile(const std::string& projectFile, int records, int seconds = 120);
+
 // vg28-tool --folder <folder> <arguments> running beside the test, its standard error going
 // to errorFile. Killed when the object goes without Wait.
 class ToolProcess {

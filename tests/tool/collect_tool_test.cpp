@@ -16,7 +16,6 @@
 #include <string>
 #include <vector>
 
-#include "project/CProjectDoc.h"
 #include "support/PtyPair.h"
 #include "support/SimProcess.h"
 #include "support/TempFolder.h"
@@ -161,14 +160,7 @@ TEST_F(CollectToolTest, SigintInTheMiddleOfADownloadThenOnceHasEveryRecordOnce) 
                                 folder.File("collect-err.txt"));
     ASSERT_TRUE(collector.Started());
     // The download has begun when the project file holds some records.
-    const std::string project = folder.File("Demo.phj");
-    const std::uintmax_t tenRecords =
-        CProjectDoc::kHeaderSize + sizeof(ProjectSetup) + 10 * sizeof(MeasurementRecord);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-    while (std::chrono::steady_clock::now() < deadline &&
-           !(fs::exists(project) && fs::file_size(project) > tenRecords))
-        ::usleep(20000);
-    ASSERT_TRUE(fs::exists(project) && fs::file_size(project) > tenRecords)
+    ASSERT_TRUE(test::AwaitRecordsInFile(folder.File("Demo.phj"), 10))
         << folder.ReadFile("collect-err.txt");
     // The collector holds the port for its round: another program is told it is in use.
     EXPECT_TRUE(IsTaken(port));

@@ -4,14 +4,12 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "project/CProjectDoc.h"
 #include "support/SimProcess.h"
 #include "support/TempFolder.h"
 #include "support/ToolRunner.h"
@@ -36,14 +34,7 @@ TEST(ToolUnplug, AdapterPulledOutMidDownloadAndPluggedBackEndsWithEveryRecordOnc
     test::ToolProcess sync(folder, {"sync", "-", "--port", byId}, folder.File("sync-err.txt"));
     ASSERT_TRUE(sync.Started());
 
-    const std::string project = folder.File("Demo.phj");
-    const std::uintmax_t someRecords =
-        CProjectDoc::kHeaderSize + sizeof(ProjectSetup) + 10 * sizeof(MeasurementRecord);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-    while (std::chrono::steady_clock::now() < deadline &&
-           !(fs::exists(project) && fs::file_size(project) > someRecords))
-        ::usleep(20000);
-    ASSERT_TRUE(fs::exists(project) && fs::file_size(project) > someRecords)
+    ASSERT_TRUE(test::AwaitRecordsInFile(folder.File("Demo.phj"), 10))
         << folder.ReadFile("sync-err.txt");
 
     // Pulled out for a second, then a new adapter under the same name.
