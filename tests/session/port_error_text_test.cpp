@@ -42,7 +42,7 @@ std::string ThisUser() {
 
 std::string AccessDeniedLine(const std::string& group, const std::string& user) {
     return "Нет прав на доступ к порту: пользователь должен состоять в группе " + group +
-           ", которой принадлежит устройство (обычно dialout). Добавьте его в группу (sudo "
+           ", которой принадлежит устройство. Добавьте его в группу (sudo "
            "usermod -aG " +
            group + " " + user + ") и войдите в систему заново.";
 }

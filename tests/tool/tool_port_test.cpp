@@ -148,7 +148,7 @@ TEST_F(ToolPortTest, PortErrorSaysWhatToDo) {
     EXPECT_EQ(result->substr(status.size() + user.size() + 2),
               kFailed + denied.slave + kMaybeBusyOrMissing +
                   "\n\nНет прав на доступ к порту: пользователь должен состоять в группе " + group +
-                  ", которой принадлежит устройство (обычно dialout). Добавьте его в группу "
+                  ", которой принадлежит устройство. Добавьте его в группу "
                   "(sudo usermod -aG " +
                   group + " " + user + ") и войдите в систему заново.\n");
 }
