@@ -308,6 +308,10 @@ TEST(SyncDialog, WholeSynchronizationWithConflictsAgainstTheSimulator) {
                              std::to_string(doc.m_rCurState.synchronized) + ", step " +
                              std::to_string(doc.m_rCurState.step) + ", questions left " +
                              std::to_string(script.size());
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            report += "\nopen modal: " + std::string(modal->metaObject()->className()) + " \"" +
+                      modal->windowTitle().toStdString() + "\"";
+        }
         for (const QString& question : seen.questions)
             report += "\nquestion: " + question.toStdString();
         for (const QString& box : seen.boxes)
