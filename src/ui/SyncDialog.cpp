@@ -128,15 +128,22 @@ void SyncDialog::OnTick() {
 
 void SyncDialog::Press(SyncWorker::Button button) {
     if (!m_worker) return;
+    const bool answer = button != SyncWorker::kButtonCancel;
     if (m_workerBusy) {
-        // A cancel outranks an answer kept before it; the first answer stays otherwise.
+        // The screen shows no question while an answer is being carried out or kept: a second
+        // click meant for that question must not answer the next one, which nobody has seen.
+        if (answer && m_question->isHidden()) return;
+        // A cancel outranks an answer kept before it; the first answer stays otherwise. A kept
+        // answer has answered the question on the screen: it goes until the worker is back.
         if (m_keptPress == 0 || button == SyncWorker::kButtonCancel) m_keptPress = button;
+        if (answer) HideQuestion();
         if (button == SyncWorker::kButtonCancel && m_pump) {
             m_pump->RequestStop();
             m_stopAsked = true;
         }
         return;
     }
+    if (answer) HideQuestion();
     m_workerBusy = true;
     m_worker->Press(button);
     m_workerBusy = false;
@@ -169,6 +176,12 @@ void SyncDialog::FinishIfClosed() {
     if (!m_worker || !m_worker->IsClosed()) return;
     m_timer.stop();
     done(m_worker->Result());
+}
+
+void SyncDialog::HideQuestion() {
+    m_question->hide();
+    for (const ButtonEntry& entry : m_buttons)
+        if (entry.button != SyncWorker::kButtonCancel) entry.widget->hide();
 }
 
 void SyncDialog::Refresh() {

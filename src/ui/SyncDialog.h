@@ -57,6 +57,8 @@ private:
     // Hands over the press kept while the worker was busy, once the stop it asked for is back.
     void AfterWorker();
     void Refresh();
+    // Takes the question and its answers off the screen while an answer is carried out.
+    void HideQuestion();
     void FinishIfClosed();
 
     SyncWorker* m_worker = nullptr;

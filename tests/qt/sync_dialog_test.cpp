@@ -145,6 +145,37 @@ TEST(SyncDialog, LaterQuestionsAndTheEnd) {
     EXPECT_EQ(TextOf(worker.WorkingCopy().sensorIds[1]), "TL 1");
 }
 
+// A second click while an answer is carried out (the window goes on handling events during the
+// exchanges it makes) answering the next question, which nobody has seen yet.
+TEST(SyncDialog, ClickWhileAnAnswerIsCarriedOutAnswersNothing) {
+    SyncRig rig;
+    ConflictingPcProject(rig);
+    rig.State().step = 2;
+    SyncWorker worker(*rig.env, SyncJob::Full);
+    worker.Open();
+    ui::SyncDialog dialog;
+    dialog.show();
+    dialog.Attach(worker);
+    ASSERT_TRUE(TickUntil(dialog, rig, worker, [&] { return worker.QuestionVisible(); }));
+    dialog.Button(W::kButtonDetails)->click();
+    int secondClicks = 0;
+    rig.clock.SetWaitPump([&] {
+        QPushButton* again = dialog.Button(W::kButtonInstrument);
+        if (secondClicks == 0 && again->isVisible()) {
+            ++secondClicks;
+            again->click();
+        }
+        return false;
+    });
+    dialog.Button(W::kButtonPc)->click();  // the PC's period, written to the instrument
+    rig.clock.SetWaitPump({});
+    EXPECT_EQ(secondClicks, 0) << "the answered question stayed on the screen";
+    ASSERT_TRUE(TickUntil(dialog, rig, worker, [&] { return worker.QuestionVisible(); }));
+    EXPECT_TRUE(dialog.Question()->text().startsWith(
+        QStringLiteral("Списки датчиков отличаются:\nVG-28\t- вход S1: \"TA 1\"")))
+        << dialog.Question()->text().toStdString();
+}
+
 // "Отменить", Escape or the close box not ending the run, or ending it with another result
 // than "cancelled".
 TEST(SyncDialog, CancelEscapeAndCloseBoxCancel) {
