@@ -234,8 +234,16 @@ TEST(WaitHook, PortReadsAndWritesRunTheHookAndStop) {
             // The far end reads nothing: fill what the terminal takes, so that a write waits.
             const int flags = ::fcntl(pty.master, F_GETFL);
             ASSERT_EQ(::fcntl(pty.master, F_SETFL, flags | O_NONBLOCK), 0);
+            // The kernel moves the pseudo-terminal's bytes on a little later and makes room
+            // again: full means three writes in a row, 20 ms apart, that take nothing.
             port.SetTimeouts(SerialTimeouts{0, 0, 0, 0, 1});
-            while (port.Write(buffer.data(), 4096) > 0) {
+            for (int refused = 0; refused < 3;) {
+                if (port.Write(buffer.data(), 4096) > 0) {
+                    refused = 0;
+                } else {
+                    ++refused;
+                    ::usleep(20000);
+                }
             }
             port.SetTimeouts(timeouts);
         }
