@@ -129,21 +129,19 @@ void SyncDialog::OnTick() {
 void SyncDialog::Press(SyncWorker::Button button) {
     if (!m_worker) return;
     const bool answer = button != SyncWorker::kButtonCancel;
+    // The screen shows no question while an answer is being carried out or kept: a second click
+    // meant for that question must not answer the next one, which nobody has seen yet.
+    if (answer && m_workerBusy && m_question->isHidden()) return;
+    if (answer) HideQuestion();
     if (m_workerBusy) {
-        // The screen shows no question while an answer is being carried out or kept: a second
-        // click meant for that question must not answer the next one, which nobody has seen.
-        if (answer && m_question->isHidden()) return;
-        // A cancel outranks an answer kept before it; the first answer stays otherwise. A kept
-        // answer has answered the question on the screen: it goes until the worker is back.
+        // A cancel outranks an answer kept before it; the first answer stays otherwise.
         if (m_keptPress == 0 || button == SyncWorker::kButtonCancel) m_keptPress = button;
-        if (answer) HideQuestion();
         if (button == SyncWorker::kButtonCancel && m_pump) {
             m_pump->RequestStop();
             m_stopAsked = true;
         }
         return;
     }
-    if (answer) HideQuestion();
     m_workerBusy = true;
     m_worker->Press(button);
     m_workerBusy = false;
